@@ -1,0 +1,113 @@
+#pragma once
+// KV417R channel table and set-mode data: the settings block, its defaults, the encodings
+// into the modem's memory image and back, and the texts the window shows. No widgets here.
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace kva {
+
+// One channel. `Used` is a byte, not a bool: settings files may hold any value there.
+struct TChData {
+    uint8_t Used;
+    double RxFrq;  // MHz, 0 = none
+    double TxFrq;
+    int32_t Power;  // 0..4 = L1..L5, -1 = not set
+    int32_t BR;     // 0 = 4800, 1 = 2400/1200
+    int32_t DA;     // 0 = OFF, 1 = ON
+    int32_t MBR;    // 0 = 2400, 1 = 1200
+    int32_t SQL;    // 0..8 = L1..L9
+};
+
+// The set-mode item indexes, in block order.
+struct TSetMode {
+    int32_t Data, Busy, FSQC, EXT, VCO, SB, SP, ST, SD, RMT, Tot, Save, SL;
+};
+
+// The whole settings block, stored byte for byte in settings files (824 bytes, gaps kept).
+struct TSetData {
+    TChData Ch[16];
+    TSetMode Mode;
+};
+
+static_assert(sizeof(TChData) == 48);
+static_assert(offsetof(TChData, RxFrq) == 8 && offsetof(TChData, TxFrq) == 16);
+static_assert(offsetof(TChData, Power) == 24 && offsetof(TChData, SQL) == 40);
+static_assert(sizeof(TSetData) == 824);
+static_assert(offsetof(TSetData, Mode) == 768);
+static_assert(offsetof(TSetData, Mode) + offsetof(TSetMode, SL) == 816);
+
+constexpr int kChannels = 16;
+constexpr int kMemorySize = 256;
+using MemoryImage = std::array<uint8_t, kMemorySize>;
+using ChannelBytes = std::array<uint8_t, 8>;
+using Bcd3 = std::array<uint8_t, 3>;
+
+// Memory addresses of the set-mode bytes and the initialisation marker.
+namespace addr {
+constexpr int CurrentChannel = 0xC0;  // word 0x60
+constexpr int Zero = 0xDA;
+constexpr int Sleep = 0xDB;
+constexpr int Tot = 0xDC;
+constexpr int Save = 0xDD;
+constexpr int ByteB = 0xDE;
+constexpr int ByteA = 0xDF;
+constexpr int Marker = 0xFE;
+}  // namespace addr
+constexpr uint8_t kMarker0 = 0xE3;
+constexpr uint8_t kMarker1 = 0x5A;
+
+struct FrqLimits {
+    double RxFrqMin, RxFrqMax, TxFrqMin, TxFrqMax;
+};
+FrqLimits limitsFor(bool production);
+
+TChData emptyChannel();
+TSetMode defaultSetMode();
+// Zero-filled block (gaps included), every channel empty, the set-mode defaults.
+TSetData defaultSetData();
+
+// Frequency in MHz to packed BCD of its whole-kHz value.
+Bcd3 FrqToBcd(double f);
+double BcdToFrq(uint8_t b0, uint8_t b1, uint8_t b2);
+// Text to MHz with the locale's decimal separator; 0 for anything that is no number.
+double StrToFrq(const QString& text);
+
+ChannelBytes encodeChannel(const TChData& ch);
+// Bit 7 of byte 7 clear gives the empty channel.
+TChData decodeChannel(const uint8_t* record);
+
+uint8_t encodeByteA(const TSetMode& m);
+uint8_t encodeByteB(const TSetMode& m);
+// From bytes 0xDC..0xDF of an image: Data..RMT, Tot and Save as stored (Tot/Save may lie
+// beyond their lists; SP may be 3), SL always 0.
+TSetMode decodeSetMode(const MemoryImage& image);
+
+// The 256-byte image a write sends: channels from `table`, set-mode bytes from `controls`,
+// the marker at 0xFE; everything else 0.
+MemoryImage buildWriteImage(const TSetData& table, const TSetMode& controls);
+
+// Who writes a grid row: each writes its own "ON" text in the D/A column.
+enum class GridWriter { Set, Read, FileOpen };
+// Texts of grid columns 1 to 7 for a channel. Read gives seven empty texts for a channel
+// that is not used; FileOpen leaves a frequency of 0 blank; an index outside its list
+// gives an empty cell for every writer.
+std::array<QString, 7> gridTexts(const TChData& ch, GridWriter writer);
+QString gridHeading(int column);    // columns 1..7
+QString gridRowLabel(int channel);  // "CH%2d"
+
+// Item lists of the edit panel and the set-mode controls.
+namespace items {
+const QStringList& power();
+const QStringList& br();
+const QStringList& da();
+const QStringList& mbr();
+const QStringList& sql();
+const QStringList& tot();
+const QStringList& save();
+const QStringList& sleep();
+}  // namespace items
+
+}  // namespace kva

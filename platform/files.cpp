@@ -1,0 +1,76 @@
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+std::string describe(QFileDevice::FileError error, const QString& path, int err = 0) {
+    const std::string name = QFileInfo(path).fileName().toStdString();
+    switch (error) {
+        case QFileDevice::OpenError:
+        case QFileDevice::PermissionsError:
+            if (err == ENOENT || !QFileInfo::exists(path)) return "File not found: " + name;
+            if (err == EACCES || err == EPERM || err == EROFS || error == QFileDevice::PermissionsError)
+                return "Access denied: " + name;
+            break;
+        case QFileDevice::ResourceError:
+            return "Disk full: " + name;
+        default:
+            break;
+    }
+    if (err == ENOSPC) return "Disk full: " + name;
+    if (err != 0) return std::string(std::strerror(err)) + ": " + name;
+    return "Input/output error: " + name;
+}
+
+}  // namespace
+
+QString findInCurrentFolder(const QString& name) {
+    if (name.isEmpty()) return {};
+    if (QFileInfo(name).isFile()) return name;
+    const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
+    return {};
+}
+
+QString findInCurrentFolder(const QStringList& names) {
+    for (const QString& n : names)
+        if (QString found = findInCurrentFolder(n); !found.isEmpty()) return found;
+    return {};
+}
+
+void readBlock(const QString& path, void* dest, qsizetype size) {
+    QFile f(path);
+    errno = 0;
+    if (!f.open(QIODevice::ReadOnly)) throw EFileError(describe(f.error(), path, errno));
+    qsizetype got = 0;
+    while (got < size) {
+        const qint64 n = f.read(static_cast<char*>(dest) + got, size - got);
+        if (n < 0) throw EFileError(describe(f.error(), path, errno));
+        if (n == 0) break;
+        got += n;
+    }
+    if (got < size)
+        throw EFileError("Read beyond end of file: " + QFileInfo(path).fileName().toStdString());
+}
+
+void writeBlock(const QString& path, const void* data, qsizetype size) {
+    QSaveFile f(path);
+    errno = 0;
+    if (!f.open(QIODevice::WriteOnly)) throw EFileError(describe(f.error(), path, errno));
+    if (f.write(static_cast<const char*>(data), size) != size) {
+        const int err = errno;
+        f.cancelWriting();
+        throw EFileError(describe(f.error(), path, err));
+    }
+    if (!f.commit()) throw EFileError(describe(f.error(), path, errno));
+}
+
+}  // namespace platform

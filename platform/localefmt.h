@@ -1,0 +1,24 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace platform {
+
+// The system locale's short date and long time formats.
+QString shortDate(const QDate& date);
+QString longTime(const QTime& time);
+QChar decimalSeparator();
+
+// Tests pin the decimal separator here, since QLocale::system() cannot be changed inside a
+// running process. A null QChar goes back to the system locale's separator.
+void setDecimalSeparatorForTesting(QChar separator);
+
+// printf-style "%<width>.<precision>f" with the locale's decimal separator in place of '.'.
+QString formatFixed(double value, int width, int precision);
+
+// Text to number: blanks around it allowed, the locale's decimal separator (a '.' is
+// also taken when the separator is something else). nullopt for anything that is no number.
+std::optional<double> parseDecimal(const QString& text);
+
+}  // namespace platform

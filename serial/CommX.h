@@ -1,0 +1,114 @@
+#pragma once
+// TCommX: one serial port for a window. Opens "COM<n>", applies the line settings,
+// sends through a transmit worker thread and reads with a time-out while the UI stays live.
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+// Carries the component's message as it stands; `detail` may add a second line for the
+// error box (device path and what to do about the system's reason).
+class ECommError : public std::runtime_error {
+public:
+    explicit ECommError(const std::string& message, std::string detail = {})
+        : std::runtime_error(message), detail_(std::move(detail)) {}
+    const std::string& detail() const { return detail_; }
+
+private:
+    std::string detail_;
+};
+
+enum TCommParityBits { cpbNone = 0, cpbOdd = 1, cpbEven = 2 };
+enum TCommStopBits { csb1 = 0, csb1p5 = 1, csb2 = 2 };
+enum TCommFlowCtrls {
+    cfcRtsCts = 0,
+    cfcDtrDsr = 1,
+    cfcXonXoff = 2,
+    cfcHalfHigh = 3,
+    cfcHalfLow = 4,
+    cfcNone = 5
+};
+
+class TCustomCommX;
+using TCommReceiveEvent = std::function<void(TCustomCommX* Sender, int ReceiveSize)>;
+using TCommBreakEvent = std::function<void(TCustomCommX* Sender)>;
+using TCommErrEvent = std::function<void(TCustomCommX* Sender, int ErrorState)>;
+
+namespace commx {
+struct Shared;      // state the worker threads share with the component; outlives it
+class PortDriver;   // the operating-system side of one open port (termios back end or a test seam)
+// Makes the driver used by the next Open for a device path; tests replace it to reach
+// line errors, break and modem-control lines that a pseudo-terminal cannot produce.
+using DriverFactory = std::function<std::unique_ptr<PortDriver>(const std::string& device)>;
+}  // namespace commx
+
+class TCustomCommX : public QObject {
+    Q_OBJECT
+public:
+    explicit TCustomCommX(QObject* owner = nullptr);
+    ~TCustomCommX() override;
+
+    virtual bool TransData(const void* Data, int Size);
+    virtual int ReceiveData(void* Buffer, int Size);
+
+    void Open();
+    void Close();
+    bool TransByte(uint8_t Byte);
+    int ReceiveByte();
+    void PurgeTrans();
+    void PurgeReceive();
+    int ReceiveCount();
+    void SetRts(bool On);
+    void SetDtr(bool On);
+
+    bool IsOpen() const;
+    uint32_t Handle() const;  // 0xFFFFFFFF while closed
+
+    int PortNo() const;
+    void setPortNo(int v);
+    int BitRate() const;
+    void setBitRate(int v);
+    int CharSize() const;
+    void setCharSize(int v);
+    TCommParityBits ParityBit() const;
+    void setParityBit(TCommParityBits v);
+    TCommStopBits StopBit() const;
+    void setStopBit(TCommStopBits v);
+    TCommFlowCtrls FlowCtrl() const;
+    void setFlowCtrl(TCommFlowCtrls v);
+    int TimeOutTrans() const;
+    void setTimeOutTrans(int v);
+    int TimeOutReceive() const;
+    void setTimeOutReceive(int v);
+    char XonChar() const;
+    void setXonChar(char v);
+    char XoffChar() const;
+    void setXoffChar(char v);
+    int BufLenTrans() const;
+    void setBufLenTrans(int v);
+    int BufLenReceive() const;
+    void setBufLenReceive(int v);
+
+    TCommReceiveEvent OnReceive;
+    TCommBreakEvent OnBreak;
+    TCommErrEvent OnError;
+
+    // The device path that "COM<n>" names: $KVPROG_COM<n> when set, else /dev/ttyS<n-1>;
+    // empty for n below 1.
+    static std::string DevicePath(int portNo);
+    // Test seam: the factory that makes the port driver at Open (nullptr restores termios).
+    static void setDriverFactory(commx::DriverFactory factory);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+class TCommX : public TCustomCommX {
+    Q_OBJECT
+public:
+    using TCustomCommX::TCustomCommX;
+};
