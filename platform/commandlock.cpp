@@ -18,8 +18,12 @@ CommandLock::~CommandLock() {
     if (acquired_) busy().remove(comm_);
 }
 
-bool CommandLock::isBusy(const QObject* comm) { return busy().contains(comm); }
+bool CommandLock::isBusy(const QObject* comm) {
+    return busy().contains(comm);
+}
 
-QString CommandLock::refusal() { return QStringLiteral("A port has already been opened."); }
+QString CommandLock::refusal() {
+    return QStringLiteral("A port has already been opened.");
+}
 
 }  // namespace platform

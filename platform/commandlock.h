@@ -8,7 +8,7 @@ namespace platform {
 // One modem command at a time on a port component. A command takes the lock before it
 // changes anything; while another holds it, the new command is refused.
 class CommandLock {
-public:
+  public:
     explicit CommandLock(const QObject* comm);
     ~CommandLock();
     CommandLock(const CommandLock&) = delete;
@@ -19,7 +19,7 @@ public:
     // What the user is told when a command is refused.
     static QString refusal();
 
-private:
+  private:
     const QObject* comm_;
     bool acquired_;
 };

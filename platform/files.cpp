@@ -16,7 +16,8 @@ std::string describe(QFileDevice::FileError error, const QString& path, int err 
         case QFileDevice::OpenError:
         case QFileDevice::PermissionsError:
             if (err == ENOENT || !QFileInfo::exists(path)) return "File not found: " + name;
-            if (err == EACCES || err == EPERM || err == EROFS || error == QFileDevice::PermissionsError)
+            if (err == EACCES || err == EPERM || err == EROFS ||
+                error == QFileDevice::PermissionsError)
                 return "Access denied: " + name;
             break;
         case QFileDevice::ResourceError:
@@ -34,7 +35,8 @@ std::string describe(QFileDevice::FileError error, const QString& path, int err 
 QString findInCurrentFolder(const QString& name) {
     if (name.isEmpty()) return {};
     if (QFileInfo(name).isFile()) return name;
-    const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList entries =
+        QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries)
         if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
     return {};
@@ -64,11 +66,20 @@ void readBlock(const QString& path, void* dest, qsizetype size) {
 void writeBlock(const QString& path, const void* data, qsizetype size) {
     QSaveFile f(path);
     errno = 0;
-    if (!f.open(QIODevice::WriteOnly)) throw EFileError(describe(f.error(), path, errno));
-    if (f.write(static_cast<const char*>(data), size) != size) {
-        const int err = errno;
-        f.cancelWriting();
-        throw EFileError(describe(f.error(), path, err));
+    // Unbuffered: a buffered QSaveFile commits a file cut short by a full disk as if all
+    // was well. Each short write is retried so that errno tells why it stopped.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw EFileError(describe(f.error(), path, errno));
+    const char* bytes = static_cast<const char*>(data);
+    for (qsizetype done = 0; done < size;) {
+        errno = 0;
+        const qint64 n = f.write(bytes + done, size - done);
+        if (n <= 0) {
+            const int err = errno;
+            f.cancelWriting();
+            throw EFileError(describe(f.error(), path, err));
+        }
+        done += n;
     }
     if (!f.commit()) throw EFileError(describe(f.error(), path, errno));
 }

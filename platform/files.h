@@ -7,7 +7,7 @@ namespace platform {
 
 // A file that could not be found, opened, read or written; the message is plain English.
 class EFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -21,7 +21,9 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int c
     }
 }
 
-int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
+int TRadioGroup::ItemIndex() const {
+    return group_->checkedId();
+}
 
 void TRadioGroup::setItemIndex(int index) {
     const int n = count();
@@ -35,7 +37,9 @@ void TRadioGroup::setItemIndex(int index) {
     group_->button(std::min(index, n - 1))->setChecked(true);
 }
 
-int TRadioGroup::count() const { return static_cast<int>(group_->buttons().size()); }
+int TRadioGroup::count() const {
+    return static_cast<int>(group_->buttons().size());
+}
 
 QString TRadioGroup::itemText(int index) const {
     QAbstractButton* b = group_->button(index);

@@ -9,7 +9,7 @@ namespace platform {
 // values below -1 become -1, values past the end select the last item.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent);
 
     int ItemIndex() const;
@@ -17,7 +17,7 @@ public:
     int count() const;
     QString itemText(int index) const;
 
-private:
+  private:
     QButtonGroup* group_;
 };
 

@@ -13,7 +13,9 @@ int64_t monotonicMicros() {
 }
 }  // namespace
 
-uint32_t GetTickCount() { return static_cast<uint32_t>(monotonicMicros() / 1000); }
+uint32_t GetTickCount() {
+    return static_cast<uint32_t>(monotonicMicros() / 1000);
+}
 
 void processPendingEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -33,7 +35,8 @@ void WaitMs(uint32_t n) {
         processPendingEvents();
         const int64_t elapsed = monotonicMicros() - start;
         if (elapsed > length) return;
-        std::this_thread::sleep_for(std::chrono::microseconds(std::min<int64_t>(500, length - elapsed + 1)));
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::min<int64_t>(500, length - elapsed + 1)));
     }
 }
 

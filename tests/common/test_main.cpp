@@ -11,7 +11,7 @@
 namespace {
 
 class FreshFolderPerTest : public testing::EmptyTestEventListener {
-public:
+  public:
     void OnTestStart(const testing::TestInfo&) override {
         dir_ = std::make_unique<QTemporaryDir>();
         previous_ = QDir::currentPath();
@@ -22,7 +22,7 @@ public:
         dir_.reset();
     }
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString previous_;
 };

@@ -12,7 +12,9 @@ QString artefactPath(const QString& fileName) {
     return dir.filePath(fileName);
 }
 
-QString currentTestDir() { return QDir::currentPath(); }
+QString currentTestDir() {
+    return QDir::currentPath();
+}
 
 void writeFile(const QString& name, const QByteArray& bytes) {
     QFile f(name);
