@@ -111,6 +111,7 @@ void TMainForm::buildWindow() {
     SG_ChData->setPalette(gridPalette);
     for (int r = 0; r < kChannels; ++r)
         for (int c = 0; c < 7; ++c) SG_ChData->setItem(r, c, new QTableWidgetItem);
+    SG_ChData->setCurrentCell(0, 0);  // the grid starts on channel 1, as the edit panel does
     connect(SG_ChData, &QTableWidget::cellClicked, this, [this] { SG_ChDataClick(); });
     connect(SG_ChData, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int previousRow) {
