@@ -1,0 +1,79 @@
+// The kvmodem program as run.sh starts it: device path on stdout, link, memory files, signals.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include "rawport.h"
+
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+const QString kProgram = QStringLiteral(KV_BUILD_DIR "/kvmodem");
+
+// Starts kvmodem and returns the device path it prints, or an empty string.
+QString start(QProcess& p, const QStringList& args) {
+    p.start(kProgram, args);
+    if (!p.waitForStarted(10000) || !p.waitForReadyRead(10000)) return {};
+    return QString::fromUtf8(p.readLine()).trimmed();
+}
+}  // namespace
+
+TEST(KvModemProgram, ServesOnItsLinkAndSavesTheMemoryAtSigterm) {
+    QProcess p;
+    const QString device = start(p, {"--link", "COM1", "--blank", "--save", "out.bin"});
+    ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
+    EXPECT_EQ(QFileInfo("COM1").symLinkTarget(), device);
+    {
+        kvtest::RawPort port("COM1");
+        port.write({0xCC, 0x01, 0x7F, 0xE3, 0x5A, 0x00, 0x01, 0xBD});
+        EXPECT_EQ(port.read(3), (Bytes{0x33, 0x06, 0x00}));
+    }
+    p.terminate();  // SIGTERM
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo("COM1").isSymLink()) << "link left behind";
+
+    QByteArray expected(256, '\xFF');
+    expected[0xFE] = '\xE3';
+    expected[0xFF] = '\x5A';
+    QFile saved("out.bin");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), expected);
+}
+
+TEST(KvModemProgram, StartsFromALoadedImage) {
+    QByteArray image(256, '\0');
+    for (int i = 0; i < 256; ++i) image[i] = static_cast<char>(255 - i);
+    {
+        QFile f("in.bin");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(image);
+    }
+    QProcess p;
+    const QString device = start(p, {"--model", "KV417R", "--load", "in.bin"});
+    ASSERT_FALSE(device.isEmpty());
+    {
+        kvtest::RawPort port(device.toStdString());
+        port.write({0xCC, 0x03, 0x70, 0x00, 0x00, 0x00, 0x00, 0x73});
+        EXPECT_EQ(port.read(5), (Bytes{0x33, 0x06, 0x00, 0x1F, 0x1E}));
+    }
+    p.terminate();
+    EXPECT_TRUE(p.waitForFinished(10000));
+}
+
+TEST(KvModemProgram, RefusesBadArgumentsAndImages) {
+    QFile("short.bin").open(QIODevice::WriteOnly);
+    for (const QStringList& args :
+         {QStringList{"--frobnicate"}, QStringList{"--link"}, QStringList{"--model", "KV999"},
+          QStringList{"--load", "short.bin"}, QStringList{"--load", "missing.bin"}}) {
+        QProcess p;
+        p.start(kProgram, args);
+        ASSERT_TRUE(p.waitForFinished(10000)) << args.join(' ').toStdString();
+        EXPECT_NE(p.exitCode(), 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+        EXPECT_FALSE(p.readAllStandardError().isEmpty());
+    }
+}
