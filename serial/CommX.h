@@ -12,12 +12,12 @@
 // Carries the component's message as it stands; `detail` may add a second line for the
 // error box (device path and what to do about the system's reason).
 class ECommError : public std::runtime_error {
-public:
+  public:
     explicit ECommError(const std::string& message, std::string detail = {})
         : std::runtime_error(message), detail_(std::move(detail)) {}
     const std::string& detail() const { return detail_; }
 
-private:
+  private:
     std::string detail_;
 };
 
@@ -38,8 +38,8 @@ using TCommBreakEvent = std::function<void(TCustomCommX* Sender)>;
 using TCommErrEvent = std::function<void(TCustomCommX* Sender, int ErrorState)>;
 
 namespace commx {
-struct Shared;      // state the worker threads share with the component; outlives it
-class PortDriver;   // the operating-system side of one open port (termios back end or a test seam)
+struct Shared;     // state the worker threads share with the component; outlives it
+class PortDriver;  // the operating-system side of one open port (termios back end or a test seam)
 // Makes the driver used by the next Open for a device path; tests replace it to reach
 // line errors, break and modem-control lines that a pseudo-terminal cannot produce.
 using DriverFactory = std::function<std::unique_ptr<PortDriver>(const std::string& device)>;
@@ -47,7 +47,7 @@ using DriverFactory = std::function<std::unique_ptr<PortDriver>(const std::strin
 
 class TCustomCommX : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TCustomCommX(QObject* owner = nullptr);
     ~TCustomCommX() override;
 
@@ -102,13 +102,25 @@ public:
     // Test seam: the factory that makes the port driver at Open (nullptr restores termios).
     static void setDriverFactory(commx::DriverFactory factory);
 
-private:
+    // Worker threads of all components that have not ended yet. Workers end by themselves
+    // about a second after the Close that stopped them.
+    static int activeWorkerCount();
+    // Waits up to `ms` milliseconds for every worker to end; true when none is left.
+    static bool waitForWorkers(int ms);
+
+  private:
+    void startThreads();
+    void dispatchNotifications();
+    void dispatch(int message, int param, uint64_t session);
+    void reportErrorsHere(commx::PortDriver& driver);
+    void idleWait(int portFd, int64_t micros);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };
 
 class TCommX : public TCustomCommX {
     Q_OBJECT
-public:
+  public:
     using TCustomCommX::TCustomCommX;
 };

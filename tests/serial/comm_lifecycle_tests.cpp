@@ -1,0 +1,154 @@
+// Worker threads and descriptors over many openings, and destroying the component while
+// its workers are still busy.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+
+#include <memory>
+#include <vector>
+
+#include "serial/CommX.h"
+#include "serialtest.h"
+
+using namespace serialtest;
+
+namespace {
+
+double cpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+}
+
+int entriesIn(const char* dir) {
+    int n = 0;
+    if (DIR* d = ::opendir(dir)) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.') ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(CommLifecycle, ManyOpenCloseCyclesLeaveNoDescriptorOrThreadBehind) {
+    Pty pty;
+    PortBinding binding(7, pty.slavePath());
+    ASSERT_TRUE(TCustomCommX::waitForWorkers(5000));
+    const int fdsBefore = entriesIn("/proc/self/fd");
+    const int threadsBefore = entriesIn("/proc/self/task");
+    {
+        TCommX comm;
+        comm.setPortNo(7);
+        comm.setFlowCtrl(cfcNone);
+        comm.setTimeOutReceive(0);
+        for (int i = 0; i < 100; ++i) {
+            comm.Open();
+            if (i == 0) {
+                EXPECT_EQ(TCustomCommX::activeWorkerCount(), 2);
+            }
+            ASSERT_TRUE(comm.TransByte(static_cast<uint8_t>(i)));
+            comm.Close();
+        }
+        EXPECT_GE(pty.receive(100).size(), 1u);
+    }
+    ASSERT_TRUE(TCustomCommX::waitForWorkers(5000));
+    EXPECT_EQ(TCustomCommX::activeWorkerCount(), 0);
+    EXPECT_EQ(entriesIn("/proc/self/fd"), fdsBefore);
+    EXPECT_LE(entriesIn("/proc/self/task"), threadsBefore);
+}
+
+// The workers outlive the component; what they share must outlive it too.
+TEST(CommLifecycle, DestroyingTheComponentWhileWorkersAreBusyIsClean) {
+    Pty pty;
+    PortBinding binding(7, pty.slavePath());
+    FakeDriverScope fake;
+    {
+        // In the middle of a transfer that cannot progress.
+        auto comm = std::make_unique<TCommX>();
+        comm->setPortNo(7);
+        comm->setFlowCtrl(cfcNone);
+        comm->Open();
+        fake.log().closeGate();
+        comm->setBufLenTrans(100);
+        std::vector<uint8_t> data(2000, 0x55);
+        ASSERT_TRUE(comm->TransData(data.data(), 2000));
+        comm.reset();
+    }
+    {
+        // Right after Close, with input and a notification still on its way.
+        auto comm = std::make_unique<TCommX>();
+        int calls = 0;
+        comm->OnReceive = [&](TCustomCommX*, int) { ++calls; };
+        comm->setPortNo(7);
+        comm->Open();
+        pty.send({1, 2, 3, 4});
+        comm->Close();
+        comm.reset();
+        pumpFor(100);
+        EXPECT_EQ(calls, 0);
+    }
+    {
+        // Open, with the receive thread waiting to hand a notification over.
+        auto comm = std::make_unique<TCommX>();
+        comm->OnReceive = [](TCustomCommX*, int) {};
+        comm->setPortNo(7);
+        comm->Open();
+        pty.send({1});
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        comm.reset();
+    }
+    EXPECT_TRUE(TCustomCommX::waitForWorkers(5000));
+}
+
+// The program may quit while workers still linger after Close, or while a transfer runs.
+TEST(CommLifecycleDeathTest, QuittingWithWorkersStillRunningEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Pty pty;
+            PortBinding binding(7, pty.slavePath());
+            auto* closed = new TCommX;
+            closed->setPortNo(7);
+            closed->Open();
+            closed->TransByte(1);
+            closed->Close();
+            delete closed;
+            auto* busy = new TCommX;  // left open on purpose, as a crashing owner would
+            busy->setPortNo(7);
+            busy->setFlowCtrl(cfcNone);
+            busy->Open();
+            std::vector<uint8_t> data(20000, 0x33);
+            busy->TransData(data.data(), static_cast<int>(data.size()));
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(CommLifecycle, HungUpLineDoesNotSpin) {
+    Pty pty;
+    PortBinding binding(7, pty.slavePath());
+    TCommX comm;
+    int receives = 0;
+    comm.OnReceive = [&](TCustomCommX*, int) { ++receives; };
+    comm.setPortNo(7);
+    comm.setFlowCtrl(cfcNone);
+    comm.Open();
+    pty.hangUp();
+    const double cpuBefore = cpuMs();
+    const auto start = Clock::now();
+    pumpFor(500);
+    comm.setTimeOutReceive(300);
+    EXPECT_EQ(comm.ReceiveByte(), -1);
+    comm.TransByte(1);
+    pumpFor(200);
+    const double cpu = cpuMs() - cpuBefore;
+    EXPECT_LT(cpu, 0.5 * static_cast<double>(msSince(start)));
+    EXPECT_LT(receives, 5);
+    comm.Close();
+    EXPECT_TRUE(TCustomCommX::waitForWorkers(5000));
+}

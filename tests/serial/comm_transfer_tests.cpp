@@ -1,0 +1,220 @@
+// Sending through the transmit thread and receiving with a time-out while the UI lives.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QTimer>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "serial/CommX.h"
+#include "serialtest.h"
+
+using namespace serialtest;
+
+namespace {
+
+std::vector<uint8_t> pattern(size_t n) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
+    return v;
+}
+
+class CommTransfer : public testing::Test {
+  protected:
+    Pty pty;
+    PortBinding binding{7, pty.slavePath()};
+    std::unique_ptr<FakeDriverScope> fake;
+    std::unique_ptr<TCommX> comm;
+
+    // Opens the component, optionally through the recording driver.
+    void open(bool recording) {
+        if (recording) fake = std::make_unique<FakeDriverScope>();
+        comm = std::make_unique<TCommX>();
+        comm->setPortNo(7);
+        comm->setFlowCtrl(cfcNone);
+        comm->Open();
+        if (fake) fake->log().clearEvents();
+    }
+    void TearDown() override { comm.reset(); }
+    FakeLog& log() { return fake->log(); }
+    size_t writtenCount() {
+        std::lock_guard lock(log().mutex);
+        return log().written.size();
+    }
+};
+
+}  // namespace
+
+TEST_F(CommTransfer, ZeroBytesQueueNothing) {
+    open(true);
+    const uint8_t byte = 1;
+    EXPECT_TRUE(comm->TransData(&byte, 0));
+    pumpFor(150);
+    EXPECT_TRUE(log().writeSizes().empty());
+}
+
+TEST_F(CommTransfer, BlockLeavesInChunksOfBufLenTransInOrder) {
+    open(true);
+    log().setSink(true);
+    const auto data = pattern(5000);
+    ASSERT_TRUE(comm->TransData(data.data(), 5000));
+    ASSERT_TRUE(waitFor([&] { return writtenCount() == 5000; }));
+    EXPECT_EQ(log().writeSizes(), (std::vector<int>{2048, 2048, 904}));
+    std::lock_guard lock(log().mutex);
+    EXPECT_EQ(log().written, data);
+}
+
+TEST_F(CommTransfer, BlockArrivesIntactAtTheFarEnd) {
+    open(false);
+    const auto data = pattern(5000);
+    std::vector<uint8_t> copy = data;
+    ASSERT_TRUE(comm->TransData(copy.data(), 5000));
+    std::fill(copy.begin(), copy.end(), 0);  // the caller's buffer is free at once
+    EXPECT_EQ(pty.receive(5000), data);
+}
+
+// 32 outstanding chunks are the limit: the 33rd waits for the transmit thread, and the
+// UI keeps running meanwhile.
+TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
+    open(true);
+    log().setSink(true);
+    log().closeGate();
+    comm->setBufLenTrans(1);
+    const auto data = pattern(33);
+    int ticks = 0;
+    size_t writtenWhileWaiting = 99;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 10) {
+            writtenWhileWaiting = writtenCount();
+            log().openGate();
+        }
+    });
+    timer.start(10);
+
+    ASSERT_TRUE(comm->TransData(data.data(), 32));
+    EXPECT_EQ(ticks, 0);  // 32 chunks went without waiting
+    ASSERT_TRUE(comm->TransData(data.data() + 32, 1));
+    EXPECT_GE(ticks, 10);
+    EXPECT_EQ(writtenWhileWaiting, 0u);
+    ASSERT_TRUE(waitFor([&] { return writtenCount() == 33; }));
+    std::lock_guard lock(log().mutex);
+    EXPECT_EQ(log().written, data);
+}
+
+TEST_F(CommTransfer, PurgeTransDropsQueuedOutputAndSendingGoesOnAfterwards) {
+    open(true);
+    log().setSink(true);
+    log().closeGate();
+    comm->setBufLenTrans(1);
+    const auto data = pattern(10);
+    ASSERT_TRUE(comm->TransData(data.data(), 10));
+    comm->PurgeTrans();
+    pumpFor(100);
+    EXPECT_LE(writtenCount(), 1u);  // at most the chunk whose write was under way
+    log().clearEvents();
+    ASSERT_TRUE(comm->TransByte(0x77));
+    ASSERT_TRUE(waitFor([&] { return writtenCount() == 1; }));
+}
+
+TEST_F(CommTransfer, ReceiveWithTimeOutZeroReturnsAtOnce) {
+    open(false);
+    comm->setTimeOutReceive(0);
+    const auto start = Clock::now();
+    EXPECT_EQ(comm->ReceiveByte(), -1);
+    uint8_t buf[4];
+    EXPECT_EQ(comm->ReceiveData(buf, 4), 0);  // completed, with nothing there
+    EXPECT_LT(msSince(start), 500);
+    pty.send({9, 8});
+    ASSERT_TRUE(waitFor([&] { return comm->ReceiveCount() == 2; }));
+    EXPECT_EQ(comm->ReceiveData(buf, 4), 2);
+    EXPECT_EQ(buf[0], 9);
+    EXPECT_EQ(buf[1], 8);
+}
+
+TEST_F(CommTransfer, ReceiveTimesOutAfterAboutASecondWhileTheUiRuns) {
+    open(false);
+    comm->setTimeOutReceive(1000);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = Clock::now();
+    EXPECT_EQ(comm->ReceiveByte(), -1);
+    const int64_t wall = msSince(start);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    const double cpu =
+        ms(after.ru_utime) - ms(before.ru_utime) + ms(after.ru_stime) - ms(before.ru_stime);
+
+    EXPECT_GE(wall, 900);
+    EXPECT_LE(wall, 2500);
+    EXPECT_GE(ticks, 10);
+    EXPECT_LT(cpu, 0.5 * static_cast<double>(wall));
+    std::printf("[ figures  ] 1000 ms ReceiveByte: returned after %lld ms, CPU %.1f ms (%.1f%%)\n",
+                static_cast<long long>(wall), cpu, 100.0 * cpu / static_cast<double>(wall));
+    RecordProperty("wait_ms", static_cast<int>(wall));
+    RecordProperty("cpu_ms", static_cast<int>(cpu));
+}
+
+TEST_F(CommTransfer, ArrivingByteEndsTheWait) {
+    open(false);
+    comm->setTimeOutReceive(3000);
+    QTimer::singleShot(150, [&] { pty.send({0x42}); });
+    const auto start = Clock::now();
+    EXPECT_EQ(comm->ReceiveByte(), 0x42);
+    EXPECT_LT(msSince(start), 2000);
+}
+
+TEST_F(CommTransfer, SeveralBytesOrAShortCountAfterTheTimeOut) {
+    open(false);
+    comm->setTimeOutReceive(1000);
+    pty.send({1, 2, 3, 4, 5});
+    uint8_t buf[8] = {};
+    EXPECT_EQ(comm->ReceiveData(buf, 5), 5);
+    EXPECT_EQ(std::vector<uint8_t>(buf, buf + 5), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+    comm->setTimeOutReceive(300);
+    pty.send({6, 7});
+    EXPECT_EQ(comm->ReceiveData(buf, 4), 2);
+    EXPECT_EQ(comm->ReceiveData(nullptr, 4), -1);
+}
+
+TEST_F(CommTransfer, PurgeReceiveDiscardsWaitingInput) {
+    open(false);
+    pty.send({1, 2, 3, 4, 5, 6});
+    ASSERT_TRUE(waitFor([&] { return comm->ReceiveCount() == 6; }));
+    comm->PurgeReceive();
+    EXPECT_EQ(comm->ReceiveCount(), 0);
+    comm->setTimeOutReceive(0);
+    EXPECT_EQ(comm->ReceiveByte(), -1);
+}
+
+// What a handler may do while a read waits: closing ends the read, a second read is
+// refused (there is one read context), a purge aborts it.
+TEST_F(CommTransfer, HandlersDuringAWaitingRead) {
+    open(false);
+    comm->setTimeOutReceive(3000);
+    int nested = 0;
+    QTimer::singleShot(50, [&] {
+        nested = comm->ReceiveByte();
+        pty.send({0x11});
+    });
+    EXPECT_EQ(comm->ReceiveByte(), 0x11);
+    EXPECT_EQ(nested, -1);
+
+    QTimer::singleShot(100, [&] { comm->PurgeReceive(); });
+    auto start = Clock::now();
+    EXPECT_EQ(comm->ReceiveByte(), -1);
+    EXPECT_LT(msSince(start), 2000);
+
+    QTimer::singleShot(100, [&] { comm->Close(); });
+    start = Clock::now();
+    EXPECT_EQ(comm->ReceiveByte(), -1);
+    EXPECT_LT(msSince(start), 2000);
+    EXPECT_FALSE(comm->IsOpen());
+}
