@@ -8,6 +8,7 @@
 #include <deque>
 #include <optional>
 
+#include "mainform_a.h"
 #include "model_a/main.h"
 #include "platform/dialogs.h"
 
@@ -39,12 +40,6 @@ class FileDialogScript {
     std::deque<std::optional<QString>> answers;
     std::vector<Request> requests;
 };
-
-inline QStringList logLines(const kva::TMainForm& w) {
-    QStringList lines;
-    for (int i = 0; i < w.LB_Result->count(); ++i) lines << w.LB_Result->item(i)->text();
-    return lines;
-}
 
 inline QByteArray blockBytes(const kva::TSetData& d) {
     return QByteArray(reinterpret_cast<const char*>(&d), sizeof d);

@@ -33,13 +33,7 @@ namespace {
 void setChannel(TMainForm& w, int ch, const QString& rx, const QString& tx, int power, int br,
                 int da, int mbr, int sql) {
     w.SG_ChData->setCurrentCell(ch - 1, 0);
-    w.E_RxFrq->setText(rx);
-    w.E_TxFrq->setText(tx);
-    w.CB_Power->setCurrentIndex(power);
-    w.CB_BR->setCurrentIndex(br);
-    w.CB_DA->setCurrentIndex(da);
-    w.CB_MBR->setCurrentIndex(mbr);
-    w.CB_SQL->setCurrentIndex(sql);
+    kvtest::fillEditPanel(w, rx, tx, power, br, da, mbr, sql);
     w.B_SetClick();
     ASSERT_EQ(w.SetData.Ch[ch - 1].Used, 1) << "Set refused channel " << ch;
 }

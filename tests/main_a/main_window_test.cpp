@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "mainform_a.h"
 #include "model_a/main.h"
 #include "msgrecorder.h"
 #include "platform/localefmt.h"
@@ -21,14 +22,9 @@
 #include "testdir.h"
 
 using kva::TMainForm;
+using kvtest::logLines;
 
 namespace {
-
-QStringList logLines(const TMainForm& w) {
-    QStringList lines;
-    for (int i = 0; i < w.LB_Result->count(); ++i) lines << w.LB_Result->item(i)->text();
-    return lines;
-}
 
 QByteArray int32le(int32_t v) {
     QByteArray b(4, '\0');
@@ -43,17 +39,6 @@ bool isRed(QWidget* w) {
 
 QList<QWidget*> editFields(const TMainForm& w) {
     return {w.E_RxFrq, w.E_TxFrq, w.CB_Power, w.CB_BR, w.CB_DA, w.CB_MBR, w.CB_SQL};
-}
-
-void fillPanel(TMainForm& w, const QString& rx, const QString& tx, int power = 2, int br = 1,
-               int da = 1, int mbr = 0, int sql = 4) {
-    w.E_RxFrq->setText(rx);
-    w.E_TxFrq->setText(tx);
-    w.CB_Power->setCurrentIndex(power);
-    w.CB_BR->setCurrentIndex(br);
-    w.CB_DA->setCurrentIndex(da);
-    w.CB_MBR->setCurrentIndex(mbr);
-    w.CB_SQL->setCurrentIndex(sql);
 }
 
 void clickGridRow(TMainForm& w, int row) {
@@ -104,12 +89,12 @@ TEST(MainWindowStartup, ProductionModeWidensLimits) {
     EXPECT_TRUE(w.Factory1->isEnabled());
 
     for (const char* good : {"200.0", "250.0"}) {
-        fillPanel(w, good, good);
+        kvtest::fillEditPanel(w, good, good);
         w.B_SetClick();
         EXPECT_FALSE(isRed(w.E_RxFrq)) << good;
     }
     for (const char* bad : {"199.9999", "250.0001"}) {
-        fillPanel(w, bad, "230");
+        kvtest::fillEditPanel(w, bad, "230");
         w.B_SetClick();
         EXPECT_TRUE(isRed(w.E_RxFrq)) << bad;
         EXPECT_FALSE(isRed(w.E_TxFrq));
@@ -156,18 +141,18 @@ TEST(MainWindowEditPanel, SetWithEveryFieldFaultyMarksAllSevenRed) {
     EXPECT_FALSE(w.SetData.Ch[0].Used);
 
     // A good Set whitens them again.
-    fillPanel(w, "229.5125", "230");
+    kvtest::fillEditPanel(w, "229.5125", "230");
     w.B_SetClick();
     for (QWidget* f : editFields(w)) EXPECT_FALSE(isRed(f)) << f->objectName().toStdString();
 }
 
 TEST(MainWindowEditPanel, NormalModeLimitsIncludeBothEnds) {
     TMainForm w;
-    fillPanel(w, "223.0", "235.0");
+    kvtest::fillEditPanel(w, "223.0", "235.0");
     w.B_SetClick();
     EXPECT_FALSE(isRed(w.E_RxFrq));
     EXPECT_FALSE(isRed(w.E_TxFrq));
-    fillPanel(w, "222.9999", "235.0001");
+    kvtest::fillEditPanel(w, "222.9999", "235.0001");
     w.B_SetClick();
     EXPECT_TRUE(isRed(w.E_RxFrq));
     EXPECT_TRUE(isRed(w.E_TxFrq));
@@ -177,7 +162,7 @@ TEST(MainWindowEditPanel, SetStoresChannelAndWritesRowTwiceLoggedOnce) {
     TMainForm w;
     clickGridRow(w, 4);
     EXPECT_EQ(w.CurrentCh, 4);
-    fillPanel(w, "229.5125", " 231.25 ", 4, 0, 1, 1, 8);
+    kvtest::fillEditPanel(w, "229.5125", " 231.25 ", 4, 0, 1, 1, 8);
     w.B_SetClick();
     w.B_SetClick();
     const QStringList lines = logLines(w);
@@ -204,7 +189,7 @@ TEST(MainWindowEditPanel, SetStoresChannelAndWritesRowTwiceLoggedOnce) {
 TEST(MainWindowEditPanel, GridClickLoadsPanelAndClearEmptiesChannel) {
     TMainForm w;
     clickGridRow(w, 2);
-    fillPanel(w, "224", "225", 0, 1, 0, 1, 0);
+    kvtest::fillEditPanel(w, "224", "225", 0, 1, 0, 1, 0);
     w.B_SetClick();
     clickGridRow(w, 1);
     EXPECT_EQ(w.E_ChNo->text(), " 1");
@@ -234,7 +219,7 @@ TEST(MainWindowEditPanel, GridClickLoadsPanelAndClearEmptiesChannel) {
 TEST(MainWindowEditPanel, DefaultResetsTableControlsAndPanel) {
     TMainForm w;
     clickGridRow(w, 5);
-    fillPanel(w, "224", "225");
+    kvtest::fillEditPanel(w, "224", "225");
     w.B_SetClick();
     w.RG_SB->setItemIndex(0);
     w.CB_Tot->setCurrentIndex(7);
@@ -304,7 +289,7 @@ TEST(MainWindowEditPanel, DecimalCommaLocaleBothWays) {
     {
         TMainForm w;
         w.CurrentCh = 3;
-        fillPanel(w, "229,5125", " 230,25 ");
+        kvtest::fillEditPanel(w, "229,5125", " 230,25 ");
         w.B_SetClick();
         EXPECT_FALSE(isRed(w.E_RxFrq));
         EXPECT_DOUBLE_EQ(w.SetData.Ch[2].RxFrq, 229.5125);

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "mainform_a.h"
 #include "model_a/main.h"
 #include "msgrecorder.h"
 #include "platform/radiogroup.h"
@@ -21,14 +22,9 @@ using kva::TMainForm;
 using kvsim::Kv417r;
 using kvsim::Kv417rFaults;
 using kvsim::PtyTransport;
+using kvtest::logLines;
 
 namespace {
-
-QStringList logLines(const TMainForm& w) {
-    QStringList lines;
-    for (int i = 0; i < w.LB_Result->count(); ++i) lines << w.LB_Result->item(i)->text();
-    return lines;
-}
 
 // Lines logged after the start-up lines.
 QStringList commandLines(const TMainForm& w) {
@@ -96,10 +92,7 @@ class ModemCommands : public testing::Test {
     void storeChannel(int ch, const QString& rx, const QString& tx) {
         TMainForm& w = *window;
         w.CurrentCh = ch;
-        w.E_RxFrq->setText(rx);
-        w.E_TxFrq->setText(tx);
-        for (QComboBox* cb : {w.CB_Power, w.CB_BR, w.CB_DA, w.CB_MBR, w.CB_SQL})
-            cb->setCurrentIndex(1);
+        kvtest::fillEditPanel(w, rx, tx, 1, 1, 1, 1, 1);
         w.B_SetClick();
         ASSERT_TRUE(w.SetData.Ch[ch - 1].Used);
     }

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 
+#include "mainform_a.h"
 #include "model_a/main.h"
 #include "msgrecorder.h"
 #include "platform/dialogs.h"
@@ -22,15 +23,10 @@
 #include "testdir.h"
 
 using kva::TMainForm;
+using kvtest::logLines;
 using kvtest::MessageRecorder;
 
 namespace {
-
-QStringList logLines(const TMainForm& w) {
-    QStringList lines;
-    for (int i = 0; i < w.LB_Result->count(); ++i) lines << w.LB_Result->item(i)->text();
-    return lines;
-}
 
 // Printer Set answered by the test: print into `pdf`, in the orientation given (or leave
 // the orientation as the program set it).
