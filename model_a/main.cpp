@@ -532,12 +532,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::runModemCommand(const std::function<void()>& command) {
-    platform::CommandLock lock(CommX1);
-    if (!lock.acquired()) {
-        platform::errorBox(platform::CommandLock::refusal(), this);
-        return;
-    }
-    platform::guarded(this, command);
+    platform::runExclusive(this, CommX1, command);
     if (closePending_) {
         closePending_ = false;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

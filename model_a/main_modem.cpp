@@ -4,24 +4,13 @@
 #include <QTableWidget>
 
 #include "model_a/main.h"
+#include "platform/commandlock.h"
 #include "platform/msgbox.h"
 #include "platform/radiogroup.h"
 #include "serial/CommX.h"
 
 namespace kva {
 namespace {
-
-// Closes the port on every way out of a command, after any error box has been shown.
-class PortSession {
-  public:
-    explicit PortSession(TCustomCommX& comm) : comm_(comm) { comm_.Open(); }
-    ~PortSession() { comm_.Close(); }
-    PortSession(const PortSession&) = delete;
-    PortSession& operator=(const PortSession&) = delete;
-
-  private:
-    TCustomCommX& comm_;
-};
 
 // Words a write sends, in order: the channels, the current channel, the set-mode bytes, the
 // marker.
@@ -73,7 +62,7 @@ void TMainForm::ReceivePCKV1Click() {
         AddResult(QStringLiteral("***** Receive Start *****"));
         MemoryImage image{};
         {
-            PortSession session(*CommX1);
+            platform::PortSession session(*CommX1);
             Link link(*CommX1);
             const LinkResult r =
                 link.readAll(image, [this](const QString& line) { AddResult(line); });
@@ -144,7 +133,7 @@ void TMainForm::TransmitPCKV1Click() {
         MemoryImage readBack{};
         AddResult(QStringLiteral("***** Transmit Start *****"));
         {
-            PortSession session(*CommX1);
+            platform::PortSession session(*CommX1);
             Link link(*CommX1);
             for (const uint8_t w : writtenWords()) {
                 const LinkResult r =

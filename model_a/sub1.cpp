@@ -47,24 +47,6 @@ QComboBox* TServiceForm::makeList(QWidget* parent, const QString& name, const QS
 
 TServiceForm::TServiceForm(QWidget* owner, TCustomCommX* comm) : QDialog(owner), comm_(comm) {}
 
-TServiceForm::PortSession::PortSession(TCustomCommX& comm) : comm_(comm) {
-    comm_.Open();
-}
-
-TServiceForm::PortSession::~PortSession() {
-    try {
-        close();
-    } catch (...) {
-        // A destructor must not throw; the operation has already reported its outcome.
-    }
-}
-
-void TServiceForm::PortSession::close() {
-    if (!open_) return;
-    open_ = false;
-    comm_.Close();
-}
-
 void TServiceForm::done(int result) {
     // The running handler still uses this window; close once it has returned.
     if (running_ > 0) {
@@ -76,12 +58,7 @@ void TServiceForm::done(int result) {
 }
 
 void TServiceForm::runOperation(const std::function<void()>& operation) {
-    platform::guarded(this, [&] {
-        const platform::CommandLock lock(comm_);
-        if (!lock.acquired()) {
-            platform::errorBox(platform::CommandLock::refusal(), this);
-            return;
-        }
+    platform::runExclusive(this, comm_, [&] {
         ++running_;
         struct Leave {
             int& running;
@@ -95,7 +72,7 @@ void TServiceForm::runOperation(const std::function<void()>& operation) {
     }
 }
 
-bool TServiceForm::exchangeOk(LinkResult r, PortSession& session) {
+bool TServiceForm::exchangeOk(LinkResult r, platform::PortSession& session) {
     if (r == LinkResult::Ok) return true;
     platform::errorBox(commErrorMessage(r), this);
     session.close();
@@ -364,7 +341,7 @@ void TSubForm1::FormCreate() {
 
 void TSubForm1::Button2Click() {
     runOperation([this] {
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         setStatus(QStringLiteral("Read Start"), false);
         Link link(*comm_);
         Block block{};
@@ -402,7 +379,7 @@ void TSubForm1::Button3Click() {
         }
         written[29] = 0x00;
 
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         setStatus(QStringLiteral("Write Start"), false);
         Link link(*comm_);
         for (int k = 0; k < kBlockSize / 2; ++k) {
@@ -440,7 +417,7 @@ void TSubForm1::Button5Click() {
                                        platform::MsgButtons::OkCancel, QStringLiteral("FACTORY")};
         if (platform::showMessage(ask, this) != platform::MsgResult::Ok) return;
 
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         setStatus(QStringLiteral("INIT Start"), false);
         Link link(*comm_);
         constexpr int kWords = kMemorySize / 2;
@@ -480,7 +457,7 @@ void TSubForm1::Button6Click() {
             return;
         }
 
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         setStatus(QStringLiteral("Tx Start"), false);
         Link link(*comm_);
         if (!exchangeOk(
@@ -502,7 +479,7 @@ void TSubForm1::Button7Click() {
             return;
         }
 
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         setStatus(QStringLiteral("Tx Start"), false);
         Link link(*comm_);
         if (!exchangeOk(link.exchange(cmd::SetSql, static_cast<uint8_t>(level + 1), 0, 0), port))
@@ -518,7 +495,7 @@ void TSubForm1::channelClick(int channel) {
         // No SQL selection sends level 0 here; only SQL SET insists on one.
         const int sql = selectedItem(CB_SQL) + 1;
 
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         setStatus(QStringLiteral("Tx Start"), false);
         Link link(*comm_);
         if (!exchangeOk(link.exchange(cmd::SetChannel, static_cast<uint8_t>(channel),

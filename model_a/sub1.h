@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "model_a/link.h"
+#include "platform/commandlock.h"
 
 class QComboBox;
 class QFrame;
@@ -35,26 +36,11 @@ class TServiceForm : public QDialog {
     // An editable drop-down list.
     static QComboBox* makeList(QWidget* parent, const QString& name, const QStringList& items);
 
-    // The port for one operation: opened on construction (ECommError when that fails),
-    // closed on every way out.
-    class PortSession {
-      public:
-        explicit PortSession(TCustomCommX& comm);
-        ~PortSession();
-        PortSession(const PortSession&) = delete;
-        PortSession& operator=(const PortSession&) = delete;
-        void close();
-
-      private:
-        TCustomCommX& comm_;
-        bool open_ = true;
-    };
-
     // Runs a modem operation inside the error display: refused while any operation holds the
     // port; a close asked for meanwhile happens once it has ended.
     void runOperation(const std::function<void()>& operation);
     // Shows a failed exchange and closes the port; true when `r` is a success.
-    bool exchangeOk(LinkResult r, PortSession& session);
+    bool exchangeOk(LinkResult r, platform::PortSession& session);
 
     TCustomCommX* comm_;
 

@@ -73,7 +73,7 @@ void TSubForm2::Button1Click() {
 
 void TSubForm2::Button2Click() {
     runOperation([this] {
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         Link link(*comm_);
         uint8_t high = 0;
         uint8_t channel = 0;
@@ -108,7 +108,7 @@ void TSubForm2::Button3Click() {
             return;
         }
 
-        PortSession port(*comm_);
+        platform::PortSession port(*comm_);
         Link link(*comm_);
         if (!exchangeOk(link.exchange(cmd::SetChannel, static_cast<uint8_t>(channel),
                                       static_cast<uint8_t>(sql), 0),
