@@ -128,16 +128,20 @@ void TMainForm::buildWindow() {
     LB_Result->setUniformItemSizes(true);
 
     auto* label8 = label(QStringLiteral("KV417R"), central, 421, 0);
+    label8->setObjectName(QStringLiteral("Label8"));
     label8->setFont(serifFont(24, true));
     label8->setStyleSheet(QStringLiteral("color: blue"));
     label8->adjustSize();
     auto* label9 = label(QStringLiteral("Programming Tool"), central, 589, 0);
+    label9->setObjectName(QStringLiteral("Label9"));
     label9->setFont(serifFont(24, true));
     label9->adjustSize();
     auto* label10 = label(QStringLiteral("KORVAN ELECTRONICS IND.CO.,LTD."), central, 517, 32);
+    label10->setObjectName(QStringLiteral("Label10"));
     label10->setFont(serifFont(16, false));
     label10->adjustSize();
     auto* label11 = label(QStringLiteral("Kyoto, Japan"), central, 517, 51);
+    label11->setObjectName(QStringLiteral("Label11"));
     label11->setFont(serifFont(13, false));
     label11->adjustSize();
     Label14 = label(QStringLiteral("Factory"), central, 424, 33);
@@ -152,17 +156,19 @@ void TMainForm::buildWindow() {
     setMode->setGeometry(600, 68, 185, 430);
 
     struct Small {
+        const char* group;
         const char* caption;
         QComboBox** box;
         const char* name;
         const QStringList& items;
         int x;
     };
-    const Small smalls[] = {{"Time Out", &CB_Tot, "CB_Tot", items::tot(), 416},
-                            {"SAVE", &CB_Save, "CB_Save", items::save(), 507},
-                            {"Sleep", &CB_SL, "CB_SL", items::sleep(), 600}};
+    const Small smalls[] = {{"GroupBox3", "Time Out", &CB_Tot, "CB_Tot", items::tot(), 416},
+                            {"GroupBox4", "SAVE", &CB_Save, "CB_Save", items::save(), 507},
+                            {"Sleep", "Sleep", &CB_SL, "CB_SL", items::sleep(), 600}};
     for (const Small& s : smalls) {
         auto* g = new QGroupBox(QString::fromLatin1(s.caption), central);
+        g->setObjectName(QString::fromLatin1(s.group));
         g->setGeometry(s.x, 501, 89, 49);
         *s.box = comboBox(s.name, s.items, g);
         (*s.box)->setGeometry(4, 18, 60, 22);
