@@ -44,6 +44,11 @@ TEST(PtyTransport, AnswersFramesAndSharesTheMachineWithTheTest) {
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(modem->withModem<Kv417r>([](Kv417r& m) { return m.memory()[0x0B]; }), 0x34);
     EXPECT_EQ(modem->bytesReceived(), 16u);
+    // The serving thread counts a reply once its write has returned, which may be just after
+    // the test has read it.
+    const auto start = Clock::now();
+    while (modem->bytesSent() < 8u && secondsSince(start) < 2.0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(modem->bytesSent(), 8u);
 
     modem->withModem<Kv417r>([](Kv417r& m) { m.setFaults({.silenceAfterBytes = 0}); });
