@@ -40,7 +40,7 @@ class GapMeter {
     }
     void start() {
         longest_ = 0;
-        last_ = -1;
+        last_ = 0;  // the stretch before the first processed event counts too
         clock_.start();
         if (enabled) timer_.start();
     }
@@ -78,6 +78,8 @@ Figures measure(const std::function<void()>& command, int sent, int received, Ga
     wall.start();
     command();
     const double wallMs = wall.nsecsElapsed() / 1e6;
+    // One more pass, so a stall at the very end of the command (the closing waits) counts.
+    QCoreApplication::processEvents();
     const double gapMs = gaps.stopMs();
     const double cpuMs = (cpuSeconds() - cpu0) * 1000;
     platform::setMessageHook(nullptr);

@@ -353,18 +353,25 @@ void TMainForm::readPortFile() {
     const int32_t v = static_cast<int32_t>(uint32_t(raw[0]) | uint32_t(raw[1]) << 8 |
                                            uint32_t(raw[2]) << 16 | uint32_t(raw[3]) << 24);
     CommX1->setPortNo(v);
-    N11->setChecked(v == 1);
-    N21->setChecked(v == 2);
-    N31->setChecked(v == 3);
-    N41->setChecked(v == 4);
+    markPort(v);
 }
 
 void TMainForm::selectPort(int port) {
+    // Moving the port under a running transfer would close and reopen it mid-exchange.
+    if (modemCommandRunning()) {
+        markPort(CommX1->PortNo());
+        platform::errorBox(platform::CommandLock::refusal(), this);
+        return;
+    }
+    markPort(port);
+    platform::guarded(this, [this, port] { CommX1->setPortNo(port); });
+}
+
+void TMainForm::markPort(int port) {
     N11->setChecked(port == 1);
     N21->setChecked(port == 2);
     N31->setChecked(port == 3);
     N41->setChecked(port == 4);
-    platform::guarded(this, [this, port] { CommX1->setPortNo(port); });
 }
 
 void TMainForm::showFileNameInCaption() {

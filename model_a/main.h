@@ -113,6 +113,8 @@ class TMainForm : public QMainWindow {
     QWidget* buildEditPanel(QWidget* parent);
     QWidget* buildSetModePanel(QWidget* parent);
     void selectPort(int port);
+    // Marks item "&k" of the Port menu for port k, none for any other value.
+    void markPort(int port);
     void readPortFile();
     void setEditFieldsColour(const QColor& colour);
     void clearEditPanel();

@@ -51,6 +51,11 @@ void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// The fixed waits of Open and Close: the windows stay live through them.
+void waitLive(int ms) {
+    platform::WaitMs(static_cast<uint32_t>(ms));
+}
+
 uint32_t flagsFor(TCommFlowCtrls mode) {
     switch (mode) {
         case cfcRtsCts:
@@ -122,6 +127,7 @@ struct TCustomCommX::Impl {
     std::shared_ptr<TCommTransThread> trans;
     std::shared_ptr<TCommReceiveThread> receive;
     std::unique_ptr<QSocketNotifier> hiddenWindow;
+    bool closing = false;  // inside Close, before the port is released
 
     commx::LineSettings record;
     commx::Timeouts timeouts;
@@ -202,7 +208,7 @@ TCustomCommX::TCustomCommX(QObject* owner) : QObject(owner), d(std::make_unique<
 }
 
 TCustomCommX::~TCustomCommX() {
-    Close();
+    closePort(false);
     d->shared->componentGone();
     d->hiddenWindow.reset();
 }
@@ -298,7 +304,7 @@ void TCustomCommX::Open() {
         d->applyXon();
         d->applyXoff();
         startThreads();
-        sleepMs(100);
+        waitLive(100);
     } catch (...) {
         Close();
         throw;
@@ -325,14 +331,20 @@ void TCustomCommX::startThreads() {
 }
 
 void TCustomCommX::Close() {
-    if (!IsOpen()) return;
+    closePort(true);
+}
+
+void TCustomCommX::closePort(bool live) {
+    // A handler run during the first wait below must not close the port a second time.
+    if (!IsOpen() || d->closing) return;
+    d->closing = true;
     // From here on no event reaches the handlers, and no worker waits for this thread.
     d->shared->setSession(0);
     SetDtr(false);
     SetRts(false);
     PurgeTrans();
     PurgeReceive();
-    sleepMs(100);
+    live ? waitLive(100) : sleepMs(100);
     if (d->trans) {
         d->trans->Terminate();
         d->trans->Post(commx::kMsgWakeUp, 0, nullptr);
@@ -345,9 +357,12 @@ void TCustomCommX::Close() {
     // last of them, so none of them can touch a recycled descriptor number.
     d->driver->release();
     d->driver.reset();
-    sleepMs(100);
     d->trans.reset();
     d->receive.reset();
+    d->closing = false;
+    // The port is closed now: an Open from a handler during this wait starts afresh, and
+    // nothing below touches its state.
+    live ? waitLive(100) : sleepMs(100);
 }
 
 bool TCustomCommX::IsOpen() const {

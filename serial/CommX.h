@@ -109,6 +109,9 @@ class TCustomCommX : public QObject {
     static bool waitForWorkers(int ms);
 
   private:
+    // `live`: the fixed waits keep processing events (not from the destructor, where the
+    // owner may be half destroyed).
+    void closePort(bool live);
     void startThreads();
     void dispatchNotifications();
     void dispatch(int message, int param, uint64_t session);

@@ -2,6 +2,7 @@
 // against the KV417R emulator on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -391,14 +392,19 @@ TEST_F(ModemCommands, ReceiveDuringTransmitIsRefusedAndCloseWaits) {
     bool closedEarly = false;
     QTimer::singleShot(150, &w, [&] {
         w.ReceivePCKV1Click();  // must not reset the table under the running write
+        w.N21Click();           // nor move the port under it
         w.close();
         closedEarly = !w.isVisible();
     });
     w.TransmitPCKV1Click();
     EXPECT_FALSE(closedEarly);
-    ASSERT_EQ(boxes.boxes.size(), 2) << boxes.texts().join('|').toStdString();
+    ASSERT_EQ(boxes.boxes.size(), 3) << boxes.texts().join('|').toStdString();
     EXPECT_EQ(boxes.boxes[0].text, "A port has already been opened.");
-    EXPECT_EQ(boxes.boxes[1].text, "Data Write OK!!");
+    EXPECT_EQ(boxes.boxes[1].text, "A port has already been opened.");
+    EXPECT_EQ(boxes.boxes[2].text, "Data Write OK!!");
+    EXPECT_EQ(w.CommX1->PortNo(), 1);
+    EXPECT_TRUE(w.N11->isChecked());
+    EXPECT_FALSE(w.N21->isChecked());
     EXPECT_TRUE(w.SetData.Ch[0].Used);
     EXPECT_FALSE(logLines(w).contains("***** Receive Start *****"));
     // The close asked for during the transfer happens once it has ended.

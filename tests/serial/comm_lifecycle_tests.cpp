@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <QTimer>
 #include <cstdlib>
 
 #include <memory>
@@ -159,6 +160,52 @@ TEST(CommLifecycle, HungUpLineDoesNotSpin) {
     const double cpu = cpuMs() - cpuBefore;
     EXPECT_LT(cpu, 0.5 * static_cast<double>(msSince(start)));
     EXPECT_LT(receives, 5);
+    comm.Close();
+    EXPECT_TRUE(TCustomCommX::waitForWorkers(5000));
+}
+
+// The fixed waits of Open and Close keep the windows live, and what a handler does during
+// them cannot corrupt the component: a second Close is ignored, an Open after the port has
+// been released starts a fresh opening that the finishing Close leaves alone.
+TEST(CommLifecycle, OpenAndCloseWaitsKeepEventsFlowingAndSurviveHandlers) {
+    Pty pty;
+    PortBinding binding(7, pty.slavePath());
+    TCommX comm;
+    comm.setPortNo(7);
+    comm.setFlowCtrl(cfcNone);
+
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(5);
+    comm.Open();
+    EXPECT_GT(ticks, 0) << "events were processed during Open's wait";
+    ticks = 0;
+    comm.Close();
+    EXPECT_GT(ticks, 0) << "events were processed during Close's waits";
+    timer.stop();
+
+    comm.Open();
+    bool nestedCloseRan = false;
+    QTimer::singleShot(20, [&] {  // inside the first wait of Close
+        comm.Close();
+        nestedCloseRan = true;
+    });
+    comm.Close();
+    EXPECT_TRUE(nestedCloseRan);
+    EXPECT_FALSE(comm.IsOpen());
+
+    comm.Open();
+    bool reopened = false;
+    QTimer::singleShot(150, [&] {  // after the port is released, inside the last wait
+        comm.Open();
+        reopened = comm.IsOpen();
+    });
+    comm.Close();
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE(comm.IsOpen()) << "the finishing Close must not touch the new opening";
+    ASSERT_TRUE(comm.TransByte(0x42));
+    EXPECT_EQ(pty.receive(1), std::vector<uint8_t>{0x42});
     comm.Close();
     EXPECT_TRUE(TCustomCommX::waitForWorkers(5000));
 }
