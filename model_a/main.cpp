@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <cstring>
 
 #include "platform/commandlock.h"
 #include "platform/dialogs.h"
@@ -484,7 +485,9 @@ void TMainForm::Default1Click() {
     clearEditPanel();
     setEditFieldsColour(QApplication::palette().color(QPalette::Base));
     setControlSetMode(defaultSetMode());
-    SetData = defaultSetData();
+    // Byte copies keep the block's gaps as they are (files store them).
+    const TSetData defaults = defaultSetData();
+    std::memcpy(&SetData, &defaults, sizeof SetData);
     AddResult(QStringLiteral("Default Set"));
 }
 

@@ -1,5 +1,6 @@
 // File menu of the main window: settings files hold the raw 824-byte settings block.
 #include <QFileInfo>
+#include <cstring>
 
 #include "model_a/main.h"
 #include "platform/dialogs.h"
@@ -27,9 +28,9 @@ void TMainForm::OPEN1Click() {
             Default1Click();
             // Read into a copy: a short or unreadable file leaves the block at the defaults
             // the window shows, so a later Save or Print cannot carry hidden half-read data.
-            TSetData loaded = SetData;
+            TSetData loaded{};
             platform::readBlock(FileName, &loaded, sizeof loaded);
-            SetData = loaded;
+            std::memcpy(&SetData, &loaded, sizeof SetData);  // gaps included
             AddResult(QStringLiteral("File Open [ ") + FileName + QStringLiteral(" ]"));
             for (int ch = 1; ch <= kChannels; ++ch) showChannelRow(ch, GridWriter::FileOpen);
             setControlSetMode(SetData.Mode);
