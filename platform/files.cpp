@@ -42,12 +42,6 @@ QString findInCurrentFolder(const QString& name) {
     return {};
 }
 
-QString findInCurrentFolder(const QStringList& names) {
-    for (const QString& n : names)
-        if (QString found = findInCurrentFolder(n); !found.isEmpty()) return found;
-    return {};
-}
-
 void readBlock(const QString& path, void* dest, qsizetype size) {
     QFile f(path);
     errno = 0;

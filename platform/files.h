@@ -13,9 +13,8 @@ class EFileError : public std::runtime_error {
 
 // The path of `name` in the current folder: the exact name if it exists, else the first
 // entry whose name matches case-insensitively (files copied from Windows keep odd case);
-// empty when there is none. Each alternative in `names` is tried in turn.
+// empty when there is none.
 QString findInCurrentFolder(const QString& name);
-QString findInCurrentFolder(const QStringList& names);
 
 // Reads exactly `size` bytes from the start of `path` into `dest`, opening it read-only.
 // A shorter file fills what it has and raises "Read beyond end of file".

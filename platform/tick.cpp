@@ -21,11 +21,6 @@ void processPendingEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void idleBriefly(int64_t maxMicros) {
-    processPendingEvents();
-    std::this_thread::sleep_for(std::chrono::microseconds(std::clamp<int64_t>(maxMicros, 0, 500)));
-}
-
 void WaitMs(uint32_t n) {
     // The tick is read with microsecond resolution, so the pause ends just after n ms
     // instead of at the next coarse tick.

@@ -10,10 +10,6 @@ uint32_t GetTickCount();
 // Lets the UI run: paints, input, the serial component's notifications.
 void processPendingEvents();
 
-// One pass of a wait loop: process pending events, then sleep briefly (about half a
-// millisecond, less when `maxMicros` is smaller) so a long wait does not burn a core.
-void idleBriefly(int64_t maxMicros = 500);
-
 // Pauses for more than n milliseconds while processing events; at least one pass of
 // event processing always happens.
 void WaitMs(uint32_t n);
