@@ -636,7 +636,7 @@ int TCustomCommX::activeWorkerCount() {
 
 bool TCustomCommX::waitForWorkers(int ms) {
     const uint32_t start = platform::GetTickCount();
-    while (TCommThread::activeCount() > 0) {
+    while (!TCommThread::joinFinished()) {
         if (platform::GetTickCount() - start >= static_cast<uint32_t>(std::max(ms, 0)))
             return false;
         sleepMs(5);

@@ -105,7 +105,8 @@ class TCustomCommX : public QObject {
     // Worker threads of all components that have not ended yet. Workers end by themselves
     // about a second after the Close that stopped them.
     static int activeWorkerCount();
-    // Waits up to `ms` milliseconds for every worker to end; true when none is left.
+    // Waits up to `ms` milliseconds for every worker to end and joins their system threads;
+    // true when none is left.
     static bool waitForWorkers(int ms);
 
   private:

@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <new>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "platform/tick.h"
 #include "serial/CommX.h"
@@ -20,6 +23,62 @@ namespace {
 
 // Trivially destructible, so a worker that ends during process exit finds it intact.
 std::atomic<int> gActiveWorkers{0};
+
+// The system threads of the workers. A worker deletes itself; its finished thread is joined
+// here later (at the next start, or when someone waits for the workers), so a caller of
+// waitForWorkers knows the threads are really gone. Close never waits for one.
+class Reaper {
+  public:
+    void add(std::thread thread, std::shared_ptr<std::atomic<bool>> done) {
+        std::lock_guard lock(mutex_);
+        joinFinishedLocked();
+        try {
+            entries_.reserve(entries_.size() + 1);
+        } catch (const std::bad_alloc&) {
+            thread.detach();  // no room to keep it: it still ends by itself
+            return;
+        }
+        entries_.push_back({std::move(thread), std::move(done)});
+    }
+    // True when no thread is left.
+    bool joinFinished() {
+        std::lock_guard lock(mutex_);
+        joinFinishedLocked();
+        return entries_.empty();
+    }
+    // At process exit nobody will join what is left; the threads end with the process.
+    void letGo() {
+        std::lock_guard lock(mutex_);
+        for (Entry& e : entries_) e.thread.detach();
+        entries_.clear();
+    }
+
+  private:
+    struct Entry {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;  // the worker's last step has run
+    };
+    void joinFinishedLocked() {
+        std::erase_if(entries_, [](Entry& e) {
+            if (!e.done->load()) return false;
+            e.thread.join();  // only the system's thread exit is left: no real wait
+            return true;
+        });
+    }
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+};
+
+// Never destroyed: at process exit workers may still run, and a joinable std::thread must
+// not be destroyed.
+Reaper& reaper() {
+    static Reaper* const r = [] {
+        auto* created = new Reaper;
+        std::atexit([] { reaper().letGo(); });
+        return created;
+    }();
+    return *r;
+}
 
 void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -44,13 +103,16 @@ void ringEventFd(int fd) {
 
 bool TCommThread::Start() {
     auto self = shared_from_this();
+    auto done = std::make_shared<std::atomic<bool>>(false);
     gActiveWorkers.fetch_add(1);
     try {
-        std::thread([self]() mutable {
+        std::thread thread([self, done]() mutable {
             self->Execute();
             self.reset();  // the thread deletes itself once the component has let go
             gActiveWorkers.fetch_sub(1);
-        }).detach();
+            done->store(true);
+        });
+        reaper().add(std::move(thread), std::move(done));
     } catch (const std::system_error&) {
         gActiveWorkers.fetch_sub(1);
         return false;
@@ -60,6 +122,10 @@ bool TCommThread::Start() {
 
 int TCommThread::activeCount() {
     return gActiveWorkers.load();
+}
+
+bool TCommThread::joinFinished() {
+    return reaper().joinFinished();
 }
 
 void TCommThread::lingerBeforeEnd() {

@@ -1,7 +1,7 @@
 #pragma once
 // The two worker threads of an open port. Each is created suspended, started once, polls
 // its Terminated flag, and after it has seen it waits a while and deletes itself: nobody
-// joins or deletes a worker.
+// waits for a worker or deletes it. Only its finished system thread is joined later.
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -26,6 +26,8 @@ class TCommThread : public std::enable_shared_from_this<TCommThread> {
 
     // Workers that have been started and not yet ended, across all components.
     static int activeCount();
+    // Joins the system threads of the workers that have ended; true when none is left.
+    static bool joinFinished();
 
   protected:
     TCommThread() = default;
