@@ -110,6 +110,39 @@ TEST_F(CommEvents, PurgeAndCloseDoNotWaitForAPendingNotification) {
     EXPECT_EQ(seen.size(), 1u);
 }
 
+// PurgeTrans and Close let a waiting worker go on without its hand-over; once they are
+// over, a worker waits again until the UI thread has run the handler. Seen from outside: a
+// failed write holds back the next chunk until OnError has run.
+TEST_F(CommEvents, HandOverWaitsForTheUiAgainAfterPurgeAndAfterReopening) {
+    Watchdog watchdog(30, "hand-over after PurgeTrans and reopening");
+    comm.setBufLenTrans(1);
+    const auto failedWriteHoldsTheNextChunk = [&] {
+        seen.clear();
+        log().clearEvents();
+        log().setSink(true);
+        log().failNextWrites(1);
+        log().injectErrors = 0x04;
+        const uint8_t two[2] = {1, 2};
+        ASSERT_TRUE(comm.TransData(two, 2));
+        sleepWithoutEvents(300);
+        EXPECT_TRUE(log().writeSizes().empty()) << "the transmit thread did not wait for the UI";
+        ASSERT_TRUE(waitFor([&] { return !seen.empty(); }));
+        EXPECT_EQ(seen, (std::vector<std::string>{"error:4"}));
+        EXPECT_TRUE(waitFor([&] { return log().writeSizes().size() == 1; }));
+    };
+    comm.Close();
+    comm.Open();
+    {
+        SCOPED_TRACE("after Close and Open");
+        failedWriteHoldsTheNextChunk();
+    }
+    comm.PurgeTrans();
+    {
+        SCOPED_TRACE("after PurgeTrans");
+        failedWriteHoldsTheNextChunk();
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 
 namespace {

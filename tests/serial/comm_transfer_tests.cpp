@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "serial/CommX.h"
@@ -116,6 +117,30 @@ TEST_F(CommTransfer, PurgeTransDropsQueuedOutputAndSendingGoesOnAfterwards) {
     log().clearEvents();
     ASSERT_TRUE(comm->TransByte(0x77));
     ASSERT_TRUE(waitFor([&] { return writtenCount() == 1; }));
+}
+
+// However slow the line, an output purge waits for the write under way to return: it never
+// lands in the middle of one.
+TEST_F(CommTransfer, PurgeRacingASlowTransmissionNeverCutsIntoAWrite) {
+    open(true);
+    log().setSink(true);
+    log().writeDelayMs = 3;
+    comm->setBufLenTrans(4);
+    const auto data = pattern(64);  // 16 slow writes, far more than a round lets go out
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_TRUE(comm->TransData(data.data(), 64));
+        bool writing = false;
+        for (const auto start = Clock::now(); !writing && msSince(start) < 2000;) {
+            writing = log().writesUnderWay.load() > 0;
+            if (!writing) std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+        ASSERT_TRUE(writing) << "round " << round;
+        // Purge at different points of the write under way.
+        std::this_thread::sleep_for(std::chrono::microseconds(250 * (round % 8)));
+        comm->PurgeTrans();
+    }
+    EXPECT_GE(log().outputPurges.load(), 20);
+    EXPECT_EQ(log().purgesDuringWrite.load(), 0);
 }
 
 TEST_F(CommTransfer, ReceiveWithTimeOutZeroReturnsAtOnce) {

@@ -183,6 +183,8 @@ void FakeLog::clearEvents() {
 }
 
 void FakeDriver::purgeOutput() {
+    if (log_->writesUnderWay.load() > 0) ++log_->purgesDuringWrite;
+    ++log_->outputPurges;
     log_->openGate();  // a purge ends a write that waits
     inner_->purgeOutput();
 }
@@ -196,6 +198,13 @@ bool FakeDriver::applyTimeouts(const commx::Timeouts& t) {
 }
 
 ssize_t FakeDriver::write(const uint8_t* data, size_t size) {
+    ++log_->writesUnderWay;
+    struct Leave {
+        std::atomic<int>& n;
+        ~Leave() { --n; }
+    } leave{log_->writesUnderWay};
+    if (const int ms = log_->writeDelayMs.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     // A shut gate looks like a full output queue. It does not block inside the call: the
     // caller holds the write lock, which an output purge needs to open the gate.
     std::unique_lock lock(log_->mutex);

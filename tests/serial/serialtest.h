@@ -96,6 +96,12 @@ struct FakeLog {
     bool refuseTimeouts = false;
     std::atomic<int> injectErrors{0};
     std::atomic<bool> injectBreak{false};
+    // A slow line: every write takes this long. Output purges that arrive while a write is
+    // under way are counted; the write lock should make that impossible.
+    std::atomic<int> writeDelayMs{0};
+    std::atomic<int> writesUnderWay{0};
+    std::atomic<int> outputPurges{0};
+    std::atomic<int> purgesDuringWrite{0};
 
     // Changes of behaviour while the workers run go through the mutex.
     void setSink(bool on);
