@@ -5,8 +5,6 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/localefmt.h"
-
 namespace kva {
 
 namespace {
@@ -45,10 +43,6 @@ std::optional<uint64_t> wholeKhz(double khz) {
 const QString& cell(const QStringList& texts, int32_t index) {
     static const QString empty;
     return (index >= 0 && index < texts.size()) ? texts[index] : empty;
-}
-
-QString frqText(double f) {
-    return platform::formatFixed(f, 3, 4);
 }
 
 }  // namespace
@@ -139,10 +133,6 @@ double BcdToFrq(uint8_t b0, uint8_t b1, uint8_t b2) {
     return f;
 }
 
-double StrToFrq(const QString& text) {
-    return platform::parseDecimal(text).value_or(0.0);
-}
-
 ChannelBytes encodeChannel(const TChData& ch) {
     ChannelBytes out{};
     if (ch.Used == 0) return out;
@@ -213,7 +203,7 @@ MemoryImage buildWriteImage(const TSetData& table, const TSetMode& controls) {
     MemoryImage image{};
     for (int k = 0; k < kChannels; ++k) {
         const ChannelBytes record = encodeChannel(table.Ch[k]);
-        std::memcpy(image.data() + 8 * k, record.data(), record.size());
+        std::memcpy(image.data() + recordAddress(k + 1), record.data(), record.size());
     }
     image[addr::CurrentChannel] = 0;
     image[addr::CurrentChannel + 1] = 0;
@@ -242,7 +232,9 @@ std::array<QString, 7> gridTexts(const TChData& ch, GridWriter writer) {
                                                     : QStringLiteral("ON");
     const QStringList da = {QStringLiteral("OFF"), on};
     const bool blankZero = writer == GridWriter::FileOpen;
-    const auto frq = [&](double f) { return (blankZero && f == 0.0) ? QString() : frqText(f); };
+    const auto frq = [&](double f) {
+        return (blankZero && f == 0.0) ? QString() : kvcore::frqText(f);
+    };
     return {frq(ch.RxFrq),   frq(ch.TxFrq),     cell(power, ch.Power), cell(br, ch.BR),
             cell(da, ch.DA), cell(mbr, ch.MBR), cell(sql, ch.SQL)};
 }
@@ -251,10 +243,6 @@ QString gridHeading(int column) {
     static const QStringList headings = {"RX Frq.", "TX Frq.", "TX Power", "       BR",
                                          "D/A",     "MBR",     "   SQL"};
     return cell(headings, column - 1);
-}
-
-QString gridRowLabel(int channel) {
-    return QString::asprintf("CH%2d", channel);
 }
 
 namespace items {

@@ -7,7 +7,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/frequency.h"
+#include "core/transfer.h"
+#include "model_a/memmap.h"
+
 namespace kva {
+
+using kvcore::FrqLimits;
+using kvcore::kChannels;
+using kvcore::kMemorySize;
+using kvcore::MemoryImage;
+using kvcore::StrToFrq;
 
 // One channel. `Used` is a byte, not a bool: settings files may hold any value there.
 struct TChData {
@@ -39,29 +49,9 @@ static_assert(sizeof(TSetData) == 824);
 static_assert(offsetof(TSetData, Mode) == 768);
 static_assert(offsetof(TSetData, Mode) + offsetof(TSetMode, SL) == 816);
 
-constexpr int kChannels = 16;
-constexpr int kMemorySize = 256;
-using MemoryImage = std::array<uint8_t, kMemorySize>;
-using ChannelBytes = std::array<uint8_t, 8>;
+using ChannelBytes = std::array<uint8_t, kRecordSize>;
 using Bcd3 = std::array<uint8_t, 3>;
 
-// Memory addresses of the set-mode bytes and the initialisation marker.
-namespace addr {
-constexpr int CurrentChannel = 0xC0;  // word 0x60
-constexpr int Zero = 0xDA;
-constexpr int Sleep = 0xDB;
-constexpr int Tot = 0xDC;
-constexpr int Save = 0xDD;
-constexpr int ByteB = 0xDE;
-constexpr int ByteA = 0xDF;
-constexpr int Marker = 0xFE;
-}  // namespace addr
-constexpr uint8_t kMarker0 = 0xE3;
-constexpr uint8_t kMarker1 = 0x5A;
-
-struct FrqLimits {
-    double RxFrqMin, RxFrqMax, TxFrqMin, TxFrqMax;
-};
 FrqLimits limitsFor(bool production);
 
 TChData emptyChannel();
@@ -72,8 +62,6 @@ TSetData defaultSetData();
 // Frequency in MHz to packed BCD of its whole-kHz value.
 Bcd3 FrqToBcd(double f);
 double BcdToFrq(uint8_t b0, uint8_t b1, uint8_t b2);
-// Text to MHz with the locale's decimal separator; 0 for anything that is no number.
-double StrToFrq(const QString& text);
 
 ChannelBytes encodeChannel(const TChData& ch);
 // Bit 7 of byte 7 clear gives the empty channel.
@@ -95,8 +83,7 @@ enum class GridWriter { Set, Read, FileOpen };
 // that is not used; FileOpen leaves a frequency of 0 blank; an index outside its list
 // gives an empty cell for every writer.
 std::array<QString, 7> gridTexts(const TChData& ch, GridWriter writer);
-QString gridHeading(int column);    // columns 1..7
-QString gridRowLabel(int channel);  // "CH%2d"
+QString gridHeading(int column);  // columns 1..7
 
 // Item lists of the edit panel and the set-mode controls.
 namespace items {

@@ -15,7 +15,7 @@ constexpr uint32_t kBytePauseMs = 2;
 constexpr int kProgressStep = 26;  // block bytes between two progress lines
 }  // namespace
 
-Frame buildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
+Frame BuildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
     Frame f{kStart, command, p1, p2, p3, 0x00, 0, 0};
     uint16_t sum = 0;  // at most 5 x 255, so it never wraps
     for (std::size_t i = 1; i <= 5; ++i) sum = static_cast<uint16_t>(sum + f[i]);
@@ -24,30 +24,8 @@ Frame buildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
     return f;
 }
 
-QString commErrorMessage(LinkResult r) {
-    switch (r) {
-        case LinkResult::CommError1:
-            return QStringLiteral("Communication Error[1]!!");
-        case LinkResult::CommError2:
-            return QStringLiteral("Communication Error[2]!!");
-        case LinkResult::Ok:
-            break;
-    }
-    return {};
-}
-
-QString commErrorLogLine(LinkResult r) {
-    if (r == LinkResult::Ok) return {};
-    return QStringLiteral("***** ") + commErrorMessage(r) + QStringLiteral(" *****");
-}
-
-QString progressLine(int percent, const QString& what) {
-    return QStringLiteral("  ") + QString::asprintf("%3d", percent) +
-           QStringLiteral(" % Finished [") + what + QStringLiteral("]");
-}
-
 void Link::SendFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
-    for (const uint8_t byte : buildFrame(command, p1, p2, p3)) {
+    for (const uint8_t byte : BuildFrame(command, p1, p2, p3)) {
         // A byte that fails to go out shows up as a missing reply; nothing to check here.
         (void)comm_.TransByte(byte);
         platform::WaitMs(kBytePauseMs);
@@ -72,13 +50,13 @@ LinkResult Link::AwaitAck(bool readAll) {
     return LinkResult::Ok;
 }
 
-LinkResult Link::exchange(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
+LinkResult Link::Exchange(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
     SendFrame(command, p1, p2, p3);
     return AwaitAck(false);
 }
 
-LinkResult Link::readWord(uint8_t word, uint8_t& first, uint8_t& second) {
-    if (const LinkResult r = exchange(cmd::ReadWord, word, 0, 0); r != LinkResult::Ok) return r;
+LinkResult Link::ReadWord(uint8_t word, uint8_t& first, uint8_t& second) {
+    if (const LinkResult r = Exchange(cmd::ReadWord, word, 0, 0); r != LinkResult::Ok) return r;
     const int hi = ReceiveReply();
     if (hi < 0) return LinkResult::CommError1;
     const int lo = ReceiveReply();
@@ -88,9 +66,9 @@ LinkResult Link::readWord(uint8_t word, uint8_t& first, uint8_t& second) {
     return LinkResult::Ok;
 }
 
-LinkResult Link::readAll(MemoryImage& image, const LogFn& log) {
-    const auto progress = [&](int percent) {
-        if (log) log(progressLine(percent, QStringLiteral("Receive")));
+LinkResult Link::ReadAll(MemoryImage& image, const Progress& progress) {
+    const auto report = [&](int percent) {
+        if (progress) progress(percent);
     };
     SendFrame(cmd::ReadAll, 0, 0, 0);
     if (const LinkResult r = AwaitAck(true); r != LinkResult::Ok) return r;
@@ -99,18 +77,18 @@ LinkResult Link::readAll(MemoryImage& image, const LogFn& log) {
     // leaves half a block where the caller might take it for memory.
     MemoryImage block{};
     unsigned sum = 0;
-    for (int i = 0; i < kMemorySize; ++i) {
+    for (int i = 0; i < kvcore::kMemorySize; ++i) {
         const int byte = ReceiveReply();
         if (byte < 0) return LinkResult::CommError1;
         block[static_cast<std::size_t>(i)] = static_cast<uint8_t>(byte);
         sum += static_cast<unsigned>(byte);
-        if (i > 0 && i % kProgressStep == 0) progress(i / kProgressStep * 10);
+        if (i > 0 && i % kProgressStep == 0) report(i / kProgressStep * 10);
     }
     const int checksum = ReceiveReply();
     if (checksum < 0) return LinkResult::CommError1;
     if (static_cast<unsigned>(checksum) != (sum & 0xFF)) return LinkResult::CommError2;
     image = block;
-    progress(100);
+    report(100);
     return LinkResult::Ok;
 }
 

@@ -1,17 +1,19 @@
 #pragma once
 // KV417R frames over the serial component: 8-byte frames with a 16-bit additive checksum,
-// the three-byte acknowledge, paced sending, per-byte reply time-out, Read All.
+// the three-byte acknowledge, paced sending, per-byte reply time-out, Read Word and Read All.
 // No widgets here.
-#include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 
-#include "model_a/chdata.h"
+#include "core/transfer.h"
 
 class TCustomCommX;
 
 namespace kva {
+
+using kvcore::LinkResult;
+using kvcore::MemoryImage;
+using kvcore::Progress;
 
 namespace cmd {
 constexpr uint8_t WriteWord = 0x01;
@@ -23,19 +25,10 @@ constexpr uint8_t SetTxPower = 0x08;
 }  // namespace cmd
 
 using Frame = std::array<uint8_t, 8>;
-Frame buildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3);
-
-enum class LinkResult { Ok, CommError1, CommError2 };
-QString commErrorMessage(LinkResult r);  // "Communication Error[1]!!"
-QString commErrorLogLine(LinkResult r);  // "***** Communication Error[1]!! *****"
-
-// "  " + "%3d" of percent + " % Finished [" + what + "]"
-QString progressLine(int percent, const QString& what);
-
-using LogFn = std::function<void(const QString&)>;
+Frame BuildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3);
 
 class Link {
-public:
+  public:
     explicit Link(TCustomCommX& comm) : comm_(comm) {}
 
     // Sends the frame byte by byte, each followed by WaitMs(2).
@@ -45,14 +38,15 @@ public:
     LinkResult AwaitAck(bool readAll);
 
     // Frame + acknowledge (third byte not examined).
-    LinkResult exchange(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3);
+    LinkResult Exchange(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3);
     // Read Word: frame, acknowledge, two data bytes (byte 2w, then 2w+1).
-    LinkResult readWord(uint8_t word, uint8_t& first, uint8_t& second);
-    // Read All: frame, acknowledge ending in 0x81, the 256-byte block with progress lines
-    // through `log`, the checksum byte, and the line for 100. The caller closes the port.
-    LinkResult readAll(MemoryImage& image, const LogFn& log);
+    LinkResult ReadWord(uint8_t word, uint8_t& first, uint8_t& second);
+    // Read All: frame, acknowledge ending in 0x81, the 256-byte block with its progress
+    // (10 to 90), the checksum byte, then 100. `image` changes only when all of it agrees.
+    // The caller closes the port.
+    LinkResult ReadAll(MemoryImage& image, const Progress& progress);
 
-private:
+  private:
     TCustomCommX& comm_;
 };
 

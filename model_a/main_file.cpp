@@ -1,66 +1,31 @@
-// File menu of the main window: settings files hold the raw 824-byte settings block.
-#include <QFileInfo>
+// TMainForm of kvprog_a, the File menu: settings files hold the raw 824-byte settings
+// block, and the printed setting list shows it.
 #include <cstring>
 
 #include "model_a/main.h"
-#include "platform/dialogs.h"
-#include "platform/files.h"
-#include "platform/guard.h"
-#include "platform/msgbox.h"
+#include "model_a/printlist.h"
 
 namespace kva {
-namespace {
 
-bool isExistingFile(const QString& name) {
-    const QFileInfo info(name);
-    return info.exists() && !info.isDir();
+QByteArray TMainForm::settingsBlock() const {
+    return QByteArray(reinterpret_cast<const char*>(&SetData), sizeof SetData);
 }
 
-}  // namespace
-
-void TMainForm::OPEN1Click() {
-    platform::guarded(this, [this] {
-        if (!OpenDialog1->Execute()) return;
-        const QString chosen = OpenDialog1->FileName;
-        if (isExistingFile(chosen)) {
-            FileName = chosen;
-            showFileNameInCaption();
-            Default1Click();
-            // Read into a copy: a short or unreadable file leaves the block at the defaults
-            // the window shows, so a later Save or Print cannot carry hidden half-read data.
-            TSetData loaded{};
-            platform::readBlock(FileName, &loaded, sizeof loaded);
-            std::memcpy(&SetData, &loaded, sizeof SetData);  // gaps included
-            AddResult(QStringLiteral("File Open [ ") + FileName + QStringLiteral(" ]"));
-            for (int ch = 1; ch <= kChannels; ++ch) showChannelRow(ch, GridWriter::FileOpen);
-            setControlSetMode(SetData.Mode);
-        }
-        SG_ChDataClick();
-    });
+void TMainForm::takeSettingsBlock(const QByteArray& block) {
+    std::memcpy(&SetData, block.constData(), sizeof SetData);  // gaps included
 }
 
-void TMainForm::SaveAs1Click() {
-    platform::guarded(this, [this] {
-        if (!SaveDialog1->Execute()) return;
-        FileName = SaveDialog1->FileName;
-        if (isExistingFile(FileName) &&
-            !platform::confirmBox(QStringLiteral("A file exists.\rDo you replace it?"), this))
-            return;
-        SetData.Mode = controlSetMode();
-        // Written whole to a temporary file first: a failed write keeps the old file.
-        platform::writeBlock(FileName, &SetData, sizeof SetData);
-        showFileNameInCaption();
-        AddResult(QStringLiteral("File SaveAs [ ") + FileName + QStringLiteral(" ]"));
-    });
+void TMainForm::showOpenedBlock() {
+    for (int ch = 1; ch <= kChannels; ++ch) showChannelRow(ch, GridWriter::FileOpen);
+    setControlSetMode(SetData.Mode);
 }
 
-void TMainForm::Save1Click() {
-    platform::guarded(this, [this] {
-        if (!platform::confirmBox(QStringLiteral("\rDo you replace it?"), this)) return;
-        SetData.Mode = controlSetMode();
-        platform::writeBlock(FileName, &SetData, sizeof SetData);
-        AddResult(QStringLiteral("File Save [ ") + FileName + QStringLiteral(" ]"));
-    });
+void TMainForm::copyControlsToBlock() {
+    SetData.Mode = controlSetMode();
+}
+
+void TMainForm::drawSettingList(platform::TCanvas& canvas, const QDateTime& now) const {
+    printSettingList(canvas, SetData, FileName, now);
 }
 
 }  // namespace kva

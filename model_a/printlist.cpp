@@ -1,59 +1,16 @@
 #include "model_a/printlist.h"
 
 #include <QStringList>
-#include <algorithm>
 
-#include "platform/canvas.h"
-#include "platform/localefmt.h"
+#include "core/frequency.h"
+#include "ui/listpage.h"
 
 namespace kva {
 namespace {
 
-// Text of `index` in `texts`, or `fallback` when the index lies outside the list (files
-// may hold any value).
-QString pick(const QStringList& texts, int32_t index, const QString& fallback = {}) {
-    if (index < 0 || index >= texts.size()) return fallback;
-    return texts[index];
-}
-
-// Two-valued fields print their first text for 0 and the second for anything else.
-QString either(int32_t value, const char* zero, const char* other) {
-    return QString::fromLatin1(value != 0 ? other : zero);
-}
-
-// Positions in units of W and H, measured once the font is set.
-class Page {
-  public:
-    explicit Page(platform::TCanvas& canvas)
-        : c_(canvas),
-          w_(canvas.textWidth(QStringLiteral("W"))),
-          h_(canvas.textHeight(QStringLiteral("W"))) {}
-
-    void text(int x, int y, const QString& s) {
-        if (!s.isEmpty()) c_.textOut(x * w_, y * h_, s);
-    }
-    void rule(int y) {
-        c_.moveTo(1 * w_, y * h_);
-        c_.lineTo(80 * w_, y * h_);
-    }
-
-  private:
-    platform::TCanvas& c_;
-    int w_;
-    int h_;
-};
-
-void drawHeader(Page& page, const QString& fileName, const QDateTime& now) {
-    page.text(3, 2, QStringLiteral("KORVAN ELECTRONICS IND.CO.,LTD."));
-    page.text(
-        60, 2,
-        platform::shortDate(now.date()) + QStringLiteral("  ") + platform::longTime(now.time()));
-    page.rule(4);
-    page.text(25, 5,
-              QStringLiteral("KV417R Setting Data List") + QStringLiteral("     [ ") +
-                  fileNamePart(fileName) + QStringLiteral(" ]"));
-    page.rule(7);
-}
+using kvui::either;
+using kvui::ListPage;
+using kvui::pick;
 
 struct Column {
     const char* heading;
@@ -65,7 +22,7 @@ constexpr Column kColumns[] = {
     {"Baud-Rate", 45, 45}, {"D/A", 56, 56},        {"MODEM BR", 61, 62},     {"SQL", 72, 72},
 };
 
-void drawChannel(Page& page, int n, const TChData& ch) {
+void drawChannel(ListPage& page, int n, const TChData& ch) {
     static const QStringList power{"L1", "L2", "L3", "L4", "L5"};
     static const QStringList br{"4800bps", "2400/1200bps"};
     static const QStringList da{"OFF", "ON"};
@@ -75,8 +32,8 @@ void drawChannel(Page& page, int n, const TChData& ch) {
     const int y = 11 + n;
     page.text(kColumns[0].valueX, y, QString::asprintf("%2d", n));
     if (ch.Used != 1) return;
-    page.text(kColumns[1].valueX, y, platform::formatFixed(ch.RxFrq, 3, 4));
-    page.text(kColumns[2].valueX, y, platform::formatFixed(ch.TxFrq, 3, 4));
+    page.text(kColumns[1].valueX, y, kvcore::frqText(ch.RxFrq));
+    page.text(kColumns[2].valueX, y, kvcore::frqText(ch.TxFrq));
     page.text(kColumns[3].valueX, y, pick(power, ch.Power));
     page.text(kColumns[4].valueX, y, pick(br, ch.BR));
     page.text(kColumns[5].valueX, y, pick(da, ch.DA));
@@ -84,13 +41,13 @@ void drawChannel(Page& page, int n, const TChData& ch) {
     page.text(kColumns[7].valueX, y, pick(sql, ch.SQL));
 }
 
-void drawChannels(Page& page, const TSetData& data) {
+void drawChannels(ListPage& page, const TSetData& data) {
     for (const Column& col : kColumns)
         page.text(col.headingX, 10, QString::fromLatin1(col.heading));
     for (int n = 1; n <= kChannels; ++n) drawChannel(page, n, data.Ch[n - 1]);
 }
 
-void drawSetMode(Page& page, const TSetMode& m) {
+void drawSetMode(ListPage& page, const TSetMode& m) {
     static const QStringList sb{"1200 bps  ", "2400 bps  ", "4800 bps  ", "9600 bps  "};
     static const QStringList sp{"NONE      ", "ODD       ", "EVEN      "};
     static const QStringList tot{"OFF       ", " 30  [sec]", " 60  [sec]", " 90  [sec]",
@@ -128,22 +85,13 @@ void drawSetMode(Page& page, const TSetMode& m) {
 
 }  // namespace
 
-QString fileNamePart(const QString& path) {
-    const qsizetype cut = std::max(path.lastIndexOf(QChar('/')), path.lastIndexOf(QChar('\\')));
-    return path.mid(cut + 1);
-}
-
 void printSettingList(platform::TCanvas& canvas, const TSetData& data, const QString& fileName,
                       const QDateTime& now) {
-    canvas.beginDoc();
-    canvas.setFontColour(Qt::black);
-    canvas.setPenColour(Qt::black);
-    canvas.setFont(QStringLiteral("Arial"), 10);
-    Page page(canvas);
-    drawHeader(page, fileName, now);
+    ListPage page(canvas);
+    page.header(QStringLiteral("KV417R Setting Data List"), fileName, now);
     drawChannels(page, data);
     drawSetMode(page, data.Mode);
-    canvas.endDoc();
+    page.finish();
 }
 
 }  // namespace kva

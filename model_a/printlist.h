@@ -1,7 +1,6 @@
 #pragma once
-// The printed "Setting Data List" of kvprog_a: one page drawn from the settings block on a
-// canvas, every position a multiple of the width (W) and height (H) of the text "W".
-// No widgets here.
+// The printed "Setting Data List" of kvprog_a: the KV417R's title, channel columns and
+// set-mode lines on the page both tools share, drawn from the settings block.
 #include <QDateTime>
 #include <QString>
 
@@ -12,10 +11,6 @@ class TCanvas;
 }
 
 namespace kva {
-
-// The last component of a path, with '/' or '\\' as the folder separator (names saved on
-// Windows keep their backslashes).
-QString fileNamePart(const QString& path);
 
 // Begins a document on `canvas`, draws the list for `data` (channels and set-mode fields),
 // the name part of `fileName` and the date and time of `now`, and ends the document.

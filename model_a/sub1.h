@@ -1,14 +1,12 @@
 #pragma once
 // TSubForm1: the KV417R factory window. Reads and writes the calibration block as hex boxes,
 // sends TX power and SQL set commands, switches channels and erases the modem's EEPROM.
-#include <QDialog>
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 
-#include "model_a/link.h"
-#include "platform/commandlock.h"
+#include "model_a/memmap.h"
+#include "ui/serviceform.h"
 
 class QComboBox;
 class QFrame;
@@ -18,39 +16,7 @@ class TCustomCommX;
 
 namespace kva {
 
-// Index of the item whose text is exactly the combo box's text, -1 when none matches (a
-// typed text that is no item leaves the list without a selection).
-int selectedItem(const QComboBox* box);
-
-// What the factory and CH SET windows share: they borrow the main window's port, run one
-// modem operation at a time on it, and put off any close until the running operation ends.
-class TServiceForm : public QDialog {
-    Q_OBJECT
-  public:
-    TServiceForm(QWidget* owner, TCustomCommX* comm);
-
-    void done(int result) override;
-
-  protected:
-    static QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption);
-    // An editable drop-down list.
-    static QComboBox* makeList(QWidget* parent, const QString& name, const QStringList& items);
-
-    // Runs a modem operation inside the error display: refused while any operation holds the
-    // port; a close asked for meanwhile happens once it has ended.
-    void runOperation(const std::function<void()>& operation);
-    // Shows a failed exchange and closes the port; true when `r` is a success.
-    bool exchangeOk(LinkResult r, platform::PortSession& session);
-
-    TCustomCommX* comm_;
-
-  private:
-    int running_ = 0;
-    bool closePending_ = false;
-    int pendingResult_ = QDialog::Rejected;
-};
-
-class TSubForm1 : public TServiceForm {
+class TSubForm1 : public kvui::TServiceForm {
     Q_OBJECT
   public:
     TSubForm1(QWidget* owner, TCustomCommX* comm);
@@ -112,9 +78,7 @@ class TSubForm1 : public TServiceForm {
         int firstByte;
         int width;  // 1 or 2 bytes
     };
-    static constexpr int kBlockSize = 30;
-    static constexpr uint8_t kFirstWord = 0x70;
-    using Block = std::array<uint8_t, kBlockSize>;
+    using Block = std::array<uint8_t, kCalibrationSize>;
 
     void buildWindow();
     QWidget* buildUpperPart();

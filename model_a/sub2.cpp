@@ -5,16 +5,19 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "core/portsession.h"
+#include "model_a/memmap.h"
+#include "model_a/programmer.h"
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
 
 namespace kva {
 
+using kvcore::PortSession;
+using kvui::selectedItem;
+
 namespace {
-
-constexpr uint8_t kCurrentChannelWord = addr::CurrentChannel / 2;
 constexpr int kMaxSqlCode = 9;
-
 }  // namespace
 
 TSubForm2::TSubForm2(QWidget* owner, TCustomCommX* comm) : TServiceForm(owner, comm) {
@@ -39,7 +42,7 @@ void TSubForm2::buildWindow() {
     grid->addWidget(Button1, 4, 0);
 
     QStringList channels;
-    for (int ch = 1; ch <= kChannels; ++ch) channels << QString::number(ch);
+    for (int ch = 1; ch <= kvcore::kChannels; ++ch) channels << QString::number(ch);
     CB_CH = makeList(this, QStringLiteral("CB_CH"), channels);
     QStringList levels{QStringLiteral("-----")};
     for (int level = 1; level <= kMaxSqlCode; ++level) levels << QStringLiteral("L%1").arg(level);
@@ -73,22 +76,20 @@ void TSubForm2::Button1Click() {
 
 void TSubForm2::Button2Click() {
     runOperation([this] {
-        platform::PortSession port(*comm_);
-        Link link(*comm_);
-        uint8_t high = 0;
-        uint8_t channel = 0;
-        if (!exchangeOk(link.readWord(kCurrentChannelWord, high, channel), port)) return;
-        if (channel >= kChannels) {
+        PortSession port(*comm_);
+        Programmer modem(*comm_);
+        uint8_t word[2] = {};  // the channel is the second byte
+        if (!exchangeOk(modem.readWords(kCurrentChannelWord, 1, word), port)) return;
+        const uint8_t channel = word[1];
+        if (channel >= kvcore::kChannels) {
             platform::errorBox(QStringLiteral("CH Data NG!!"), this);
             return;
         }
         CB_CH->setCurrentIndex(channel);
 
-        // The squelch code is the low byte of the channel record's second word.
-        uint8_t sql = 0;
-        if (!exchangeOk(link.readWord(static_cast<uint8_t>(4 * channel + 1), high, sql), port))
-            return;
+        if (!exchangeOk(modem.readWords(squelchWord(channel), 1, word), port)) return;
         port.close();
+        const uint8_t sql = word[1];
         CB_SQL->setCurrentIndex(sql > kMaxSqlCode ? 0 : sql);
         platform::infoBox(QStringLiteral("CH Read OK!!"), this);
     });
@@ -108,10 +109,9 @@ void TSubForm2::Button3Click() {
             return;
         }
 
-        platform::PortSession port(*comm_);
-        Link link(*comm_);
-        if (!exchangeOk(link.exchange(cmd::SetChannel, static_cast<uint8_t>(channel),
-                                      static_cast<uint8_t>(sql), 0),
+        PortSession port(*comm_);
+        Programmer modem(*comm_);
+        if (!exchangeOk(modem.setChannel(static_cast<uint8_t>(channel), static_cast<uint8_t>(sql)),
                         port))
             return;
         port.close();

@@ -1,7 +1,7 @@
 #pragma once
 // TSubForm2: the KV417R CH SET window. Reads which channel the modem is set to and that
 // channel's squelch level, and sets both.
-#include "model_a/sub1.h"
+#include "ui/serviceform.h"
 
 class QComboBox;
 class QPushButton;
@@ -9,7 +9,7 @@ class TCustomCommX;
 
 namespace kva {
 
-class TSubForm2 : public TServiceForm {
+class TSubForm2 : public kvui::TServiceForm {
     Q_OBJECT
   public:
     TSubForm2(QWidget* owner, TCustomCommX* comm);

@@ -1,11 +1,15 @@
 #include "platform/files.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace platform {
 namespace {
@@ -30,6 +34,31 @@ std::string describe(QFileDevice::FileError error, const QString& path, int err 
     return "Input/output error: " + name;
 }
 
+bool isRegularFile(const char* name) {
+    struct stat st {};
+    return ::stat(name, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Shift-JIS names: ASCII letters compare in any case; a two-byte character (lead byte
+// 0x81..0x9F or 0xE0..0xFC) compares as it is, since its second byte may look like a letter.
+bool sameShiftJisName(const char* entry, const QByteArray& name) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const auto isLead = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+    };
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (entry[i] == '\0') return false;
+        if (isLead(name[i]) && i + 1 < name.size()) {
+            if (entry[i] != name[i] || entry[i + 1] != name[i + 1]) return false;
+            ++i;
+        } else if (lower(entry[i]) != lower(name[i])) {
+            return false;
+        }
+    }
+    return entry[name.size()] == '\0';
+}
+
 }  // namespace
 
 QString findInCurrentFolder(const QString& name) {
@@ -40,6 +69,18 @@ QString findInCurrentFolder(const QString& name) {
     for (const QString& entry : entries)
         if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
     return {};
+}
+
+bool existsInCurrentFolder(const QByteArray& name) {
+    if (name.isEmpty() || name.contains('\0')) return false;
+    const QString text = QString::fromUtf8(name);
+    if (text.toUtf8() == name) return !findInCurrentFolder(text).isEmpty();
+    if (isRegularFile(name.constData())) return true;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir("."), ::closedir);
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir.get()))
+        if (sameShiftJisName(entry->d_name, name) && isRegularFile(entry->d_name)) return true;
+    return false;
 }
 
 void readBlock(const QString& path, void* dest, qsizetype size) {

@@ -16,6 +16,11 @@ class EFileError : public std::runtime_error {
 // empty when there is none.
 QString findInCurrentFolder(const QString& name);
 
+// True when a file of `name` is in the current folder, matched as findInCurrentFolder does.
+// The name is in the file system's bytes, so that a name stored in Shift-JIS (not UTF-8) is
+// found as well: its ASCII letters in any case, its two-byte characters as they are.
+bool existsInCurrentFolder(const QByteArray& name);
+
 // Reads exactly `size` bytes from the start of `path` into `dest`, opening it read-only.
 // A shorter file fills what it has and raises "Read beyond end of file".
 void readBlock(const QString& path, void* dest, qsizetype size);

@@ -1,18 +1,19 @@
 #pragma once
-#include <QString>
-#include <exception>
+// The application's error display for handlers: the message of any exception that escapes
+// a handler (serial errors, file errors, printing errors) is shown in an error box. No
+// exception crosses the Qt event loop.
 #include <functional>
+
+#include "platform/errors.h"
 
 class QWidget;
 
 namespace platform {
 
-// The application's error display for handlers: runs `handler` and shows the message of
-// any exception that escapes it (serial errors, file errors, printing errors) in an error
-// box. No exception crosses the Qt event loop.
+// Runs `handler` inside the error display of `parent`.
 void guarded(QWidget* parent, const std::function<void()>& handler);
 
-// The text the error box shows for an exception.
-QString errorText(const std::exception& e);
+// Shows a text in an error box over `parent`.
+ErrorDisplay errorDisplay(QWidget* parent);
 
 }  // namespace platform

@@ -5,20 +5,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
-#include <utility>
+
+#include "platform/errors.h"
 
 // Carries the component's message as it stands; `detail` may add a second line for the
 // error box (device path and what to do about the system's reason).
-class ECommError : public std::runtime_error {
+class ECommError : public platform::EDetailedError {
   public:
-    explicit ECommError(const std::string& message, std::string detail = {})
-        : std::runtime_error(message), detail_(std::move(detail)) {}
-    const std::string& detail() const { return detail_; }
-
-  private:
-    std::string detail_;
+    using platform::EDetailedError::EDetailedError;
 };
 
 enum TCommParityBits { cpbNone = 0, cpbOdd = 1, cpbEven = 2 };

@@ -1,19 +1,13 @@
 #include "sim/kv417r.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace kvsim {
 
 namespace {
 constexpr std::size_t kFrameSize = 8;
-constexpr int kWords = 128;
 constexpr int kChannels = 16;
-
-bool checksumMatches(const Kv417r::Frame& f) {
-    unsigned sum = 0;
-    for (std::size_t i = 1; i <= 5; ++i) sum += f[i];
-    return f[6] == ((sum >> 8) & 0xFF) && f[7] == (sum & 0xFF);
-}
 
 void put(Kv417r::Memory& m, std::size_t at, std::initializer_list<uint8_t> bytes) {
     std::copy(bytes.begin(), bytes.end(), m.begin() + static_cast<std::ptrdiff_t>(at));
@@ -38,96 +32,24 @@ Kv417r::Memory Kv417r::demoMemory() {
     return m;
 }
 
-Kv417r::Memory Kv417r::erasedMemory() {
-    Memory m;
-    m.fill(0xFF);
-    return m;
-}
-
-Kv417r::Kv417r(const Memory& memory) : memory_(memory) {}
-
-std::vector<uint8_t> Kv417r::image() const {
-    return {memory_.begin(), memory_.end()};
-}
-
-bool Kv417r::setImage(const std::vector<uint8_t>& bytes) {
-    if (bytes.size() != kMemorySize) return false;
-    Memory m;
-    std::copy(bytes.begin(), bytes.end(), m.begin());
-    setMemory(m);
-    return true;
-}
-
-void Kv417r::setMemory(const Memory& memory) {
-    memory_ = memory;
-    if (faults_.stuckAddress >= 0 && faults_.stuckAddress < static_cast<int>(kMemorySize))
-        memory_[static_cast<std::size_t>(faults_.stuckAddress)] = faults_.stuckValue;
-}
+Kv417r::Kv417r(const Memory& memory) : FramedModem(kStart, kFrameSize, memory) {}
 
 void Kv417r::setFaults(const Kv417rFaults& faults) {
-    faults_ = faults;
-    framesSinceArmed_ = 0;
-    bytesSinceArmed_ = 0;
-    setMemory(memory_);  // a stuck byte takes its value at once
+    own_ = faults;
+    FramedModem::setFaults(faults);
 }
 
-int Kv417r::countFrames(uint8_t command) const {
-    return static_cast<int>(std::count_if(frames_.begin(), frames_.end(),
-                                          [&](const Frame& f) { return f[1] == command; }));
-}
-
-void Kv417r::clearLog() {
-    frames_.clear();
-    rejected_ = 0;
-    stray_ = 0;
-}
-
-std::vector<uint8_t> Kv417r::onByte(uint8_t byte) {
-    if (pending_.empty() && byte != kStart) {
-        ++stray_;
-        return {};
-    }
-    pending_.push_back(byte);
-    if (pending_.size() < kFrameSize) return {};
-
-    Frame frame;
-    std::copy(pending_.begin(), pending_.end(), frame.begin());
-    if (!checksumMatches(frame)) {
-        // No answer: the tool sees a time-out, as with a frame garbled on the line.
-        ++rejected_;
-        resynchronise();
-        return {};
-    }
-    pending_.clear();
-    frames_.push_back(frame);
-    ++framesSinceArmed_;
-    return applyOutputFaults(answer(frame));
-}
-
-// The start byte that began a bad frame may have been noise: hunt for the next 0xCC among
-// the bytes already received, so a real frame right behind the noise is still understood.
-void Kv417r::resynchronise() {
-    auto next = std::find(pending_.begin() + 1, pending_.end(), kStart);
-    stray_ += static_cast<int>(next - pending_.begin()) - 1;
-    pending_.erase(pending_.begin(), next);
+bool Kv417r::checksumMatches(const Frame& f) const {
+    unsigned sum = 0;
+    for (std::size_t i = 1; i <= 5; ++i) sum += f[i];
+    return f[6] == ((sum >> 8) & 0xFF) && f[7] == (sum & 0xFF);
 }
 
 std::vector<uint8_t> Kv417r::acknowledge(uint8_t command) const {
     std::vector<uint8_t> ack{0x33, 0x06, command == kReadAll ? uint8_t{0x81} : ackThird_};
-    if (command == kReadAll && faults_.readAllThirdByte >= 0)
-        ack[2] = static_cast<uint8_t>(faults_.readAllThirdByte);
-    const int pos = faults_.wrongAckPosition;
-    const bool frameHit =
-        faults_.wrongAckOnFrame == 0 || faults_.wrongAckOnFrame == framesSinceArmed_;
-    const bool commandHit = faults_.wrongAckCommand < 0 || faults_.wrongAckCommand == command;
-    if (pos >= 1 && pos <= 3 && frameHit && commandHit)
-        ack[static_cast<std::size_t>(pos - 1)] = faults_.wrongAckValue;
-    return ack;
-}
-
-void Kv417r::store(int address, uint8_t value) {
-    if (address == faults_.stuckAddress) return;
-    memory_[static_cast<std::size_t>(address)] = value;
+    if (command == kReadAll && own_.readAllThirdByte >= 0)
+        ack[2] = static_cast<uint8_t>(own_.readAllThirdByte);
+    return withAckFault(std::move(ack), command);
 }
 
 // Commands with an argument outside the memory or the channel table get no answer at all,
@@ -139,28 +61,25 @@ std::vector<uint8_t> Kv417r::answer(const Frame& f) {
         case kWriteWord: {
             const int word = f[2];
             if (word >= kWords) return {};
-            if (word != faults_.ignoredWriteWord) {
-                store(2 * word, f[3]);
-                store(2 * word + 1, f[4]);
-            }
+            writeWord(word, f[3], f[4]);
             return acknowledge(command);
         }
         case kReadWord: {
             const int word = f[2];
             if (word >= kWords) return {};
             reply = acknowledge(command);
-            reply.push_back(memory_[static_cast<std::size_t>(2 * word)]);
-            reply.push_back(memory_[static_cast<std::size_t>(2 * word + 1)]);
+            reply.push_back(memory()[static_cast<std::size_t>(2 * word)]);
+            reply.push_back(memory()[static_cast<std::size_t>(2 * word + 1)]);
             return reply;
         }
         case kReadAll: {
             reply = acknowledge(command);
             unsigned sum = 0;
-            for (uint8_t b : memory_) {
+            for (uint8_t b : memory()) {
                 reply.push_back(b);
                 sum += b;
             }
-            if (faults_.wrongBlockChecksum) ++sum;
+            if (own_.wrongBlockChecksum) ++sum;
             reply.push_back(static_cast<uint8_t>(sum & 0xFF));
             return reply;
         }
@@ -178,17 +97,6 @@ std::vector<uint8_t> Kv417r::answer(const Frame& f) {
         default:
             return {};
     }
-}
-
-std::vector<uint8_t> Kv417r::applyOutputFaults(std::vector<uint8_t> reply) {
-    if (faults_.silenceAfterBytes >= 0) {
-        const long left = std::max<long>(0, faults_.silenceAfterBytes - bytesSinceArmed_);
-        bytesSinceArmed_ += static_cast<long>(reply.size());
-        if (static_cast<long>(reply.size()) > left) reply.resize(static_cast<std::size_t>(left));
-        return reply;
-    }
-    bytesSinceArmed_ += static_cast<long>(reply.size());
-    return reply;
 }
 
 }  // namespace kvsim

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/kv417r.h"
+#include "sim/models.h"
 #include "sim/ptytransport.h"
 
 namespace {
@@ -24,15 +24,21 @@ struct Settings {
     bool blank = false;
 };
 
-constexpr const char* kUsage =
-    "usage: kvmodem [--model KV417R] [--link PATH] [--line-timing] [--load FILE]\n"
-    "               [--save FILE] [--blank]\n"
-    "  --model KV417R  the modem to emulate (default KV417R)\n"
-    "  --link PATH     place a symlink to the device at PATH (removed at exit)\n"
-    "  --line-timing   pace replies like a 9600 bit/s 8E1 line\n"
-    "  --load FILE     start from a raw memory image\n"
-    "  --save FILE     write the memory image to FILE at exit\n"
-    "  --blank         start from an erased memory (all 0xFF) instead of the demo memory\n";
+std::string usage() {
+    std::string names;
+    for (const kvsim::ModelEntry& m : kvsim::models()) names += (names.empty() ? "" : "|") + m.name;
+    return "usage: kvmodem [--model " + names +
+           "] [--link PATH] [--line-timing] [--load FILE]\n"
+           "               [--save FILE] [--blank]\n"
+           "  --model NAME    the modem to emulate: " +
+           names +
+           " (default KV417R)\n"
+           "  --link PATH     place a symlink to the device at PATH (removed at exit)\n"
+           "  --line-timing   pace replies like a 9600 bit/s 8E1 line\n"
+           "  --load FILE     start from a raw memory image\n"
+           "  --save FILE     write the memory image to FILE at exit\n"
+           "  --blank         start from an erased memory (all 0xFF) instead of the demo memory\n";
+}
 
 // Throws std::invalid_argument when the arguments make no sense.
 Settings parse(int argc, char** argv) {
@@ -56,7 +62,7 @@ Settings parse(int argc, char** argv) {
         else if (arg == "--blank")
             s.blank = true;
         else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            std::cout << usage();
             std::exit(0);
         } else
             throw std::invalid_argument("unknown option " + std::string(arg));
@@ -67,9 +73,9 @@ Settings parse(int argc, char** argv) {
 }
 
 std::unique_ptr<kvsim::ModemMachine> makeModem(const Settings& s) {
-    if (s.model != "KV417R") throw std::invalid_argument("unknown model " + s.model);
-    auto modem = std::make_unique<kvsim::Kv417r>(s.blank ? kvsim::Kv417r::erasedMemory()
-                                                         : kvsim::Kv417r::demoMemory());
+    const kvsim::ModelEntry* model = kvsim::findModel(s.model);
+    if (!model) throw std::invalid_argument("unknown model " + s.model);
+    auto modem = model->make(s.blank);
     if (!s.load.empty()) modem->setImage(kvsim::loadImageFile(s.load, modem->imageSize()));
     return modem;
 }
@@ -112,7 +118,7 @@ int main(int argc, char** argv) {
     try {
         settings = parse(argc, argv);
     } catch (const std::invalid_argument& e) {
-        std::cerr << "kvmodem: " << e.what() << '\n' << kUsage;
+        std::cerr << "kvmodem: " << e.what() << '\n' << usage();
         return 2;
     }
     try {

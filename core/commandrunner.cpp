@@ -1,0 +1,70 @@
+#include "core/commandrunner.h"
+
+#include <QSet>
+#include <utility>
+
+namespace kvcore {
+namespace {
+
+// The ports a command holds now; the UI thread alone touches it.
+QSet<const QObject*>& heldPorts() {
+    static QSet<const QObject*> set;
+    return set;
+}
+
+class PortHold {
+  public:
+    explicit PortHold(const QObject* comm) : comm_(comm), held_(!heldPorts().contains(comm)) {
+        if (held_) heldPorts().insert(comm);
+    }
+    ~PortHold() {
+        if (held_) heldPorts().remove(comm_);
+    }
+    PortHold(const PortHold&) = delete;
+    PortHold& operator=(const PortHold&) = delete;
+    bool held() const { return held_; }
+
+  private:
+    const QObject* comm_;
+    bool held_;
+};
+
+}  // namespace
+
+CommandRunner::CommandRunner(const QObject* comm, platform::ErrorDisplay display)
+    : comm_(comm), display_(std::move(display)) {}
+
+void CommandRunner::run(const std::function<void()>& command) {
+    platform::runReporting(
+        [&] {
+            const PortHold hold(comm_);
+            if (!hold.held()) {
+                display_(refusal());
+                return;
+            }
+            ++depth_;
+            struct Leave {
+                int& depth;
+                ~Leave() { --depth; }
+            } leave{depth_};
+            command();
+        },
+        display_);
+    if (depth_ == 0 && pendingClose_) std::exchange(pendingClose_, nullptr)();
+}
+
+bool CommandRunner::busy() const {
+    return heldPorts().contains(comm_);
+}
+
+bool CommandRunner::deferClose(std::function<void()> close) {
+    if (!busy()) return false;
+    if (depth_ > 0) pendingClose_ = std::move(close);
+    return true;
+}
+
+QString CommandRunner::refusal() {
+    return QStringLiteral("A port has already been opened.");
+}
+
+}  // namespace kvcore

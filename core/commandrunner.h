@@ -1,0 +1,45 @@
+#pragma once
+// One modem command at a time on a port component, for every window that uses the port:
+// a second command is refused before it changes anything, a close asked for while a command
+// runs happens once it has ended, and each command runs inside the error display.
+#include <QString>
+#include <functional>
+
+#include "platform/errors.h"
+
+class QObject;
+
+namespace kvcore {
+
+class CommandRunner {
+  public:
+    // `comm` is the port component the commands share; `display` shows error texts (the
+    // window's error box).
+    CommandRunner(const QObject* comm, platform::ErrorDisplay display);
+    CommandRunner(const CommandRunner&) = delete;
+    CommandRunner& operator=(const CommandRunner&) = delete;
+
+    // Runs `command` holding the port for its length. While any command holds the port,
+    // the display shows refusal() and nothing runs. An exception that escapes the command
+    // is shown by the display.
+    void run(const std::function<void()>& command);
+
+    // True while a command holds the port, whichever window started it.
+    bool busy() const;
+
+    // A window asks to close. False: no command holds the port, close at once. True: the
+    // window stays for now; when the running command is this runner's, `close` is called
+    // once it has ended.
+    bool deferClose(std::function<void()> close);
+
+    // What the user is told when a command is refused.
+    static QString refusal();
+
+  private:
+    const QObject* comm_;
+    platform::ErrorDisplay display_;
+    int depth_ = 0;  // commands of this runner on the stack
+    std::function<void()> pendingClose_;
+};
+
+}  // namespace kvcore

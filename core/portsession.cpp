@@ -1,0 +1,21 @@
+#include "core/portsession.h"
+
+#include "serial/CommX.h"
+
+namespace kvcore {
+
+PortSession::PortSession(TCustomCommX& comm) : comm_(comm) {
+    comm_.Open();
+}
+
+PortSession::~PortSession() {
+    close();
+}
+
+void PortSession::close() {
+    if (!open_) return;
+    open_ = false;
+    comm_.Close();  // never throws: it only stops what Open started
+}
+
+}  // namespace kvcore

@@ -1,0 +1,27 @@
+#include "core/transfer.h"
+
+namespace kvcore {
+
+QString commErrorMessage(LinkResult r) {
+    switch (r) {
+        case LinkResult::CommError1:
+            return QStringLiteral("Communication Error[1]!!");
+        case LinkResult::CommError2:
+            return QStringLiteral("Communication Error[2]!!");
+        case LinkResult::Ok:
+            break;
+    }
+    return {};
+}
+
+QString commErrorLogLine(LinkResult r) {
+    if (r == LinkResult::Ok) return {};
+    return QStringLiteral("***** ") + commErrorMessage(r) + QStringLiteral(" *****");
+}
+
+QString progressLine(int percent, const QString& phase) {
+    return QStringLiteral("  ") + QString::asprintf("%3d", percent) +
+           QStringLiteral(" % Finished [") + phase + QStringLiteral("]");
+}
+
+}  // namespace kvcore

@@ -1,0 +1,27 @@
+#pragma once
+// What the exchanges of both tools share: the modem's 256-byte memory image, the result of
+// an exchange with its box and log texts, and the progress lines. No widgets here.
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace kvcore {
+
+constexpr int kChannels = 16;
+// The modem's memory: 128 words of two bytes; word w holds bytes 2w and 2w+1.
+constexpr int kMemorySize = 256;
+constexpr int kWords = kMemorySize / 2;
+using MemoryImage = std::array<uint8_t, kMemorySize>;
+
+// A missing reply byte is error 1, a wrong one error 2.
+enum class LinkResult { Ok, CommError1, CommError2 };
+QString commErrorMessage(LinkResult r);  // "Communication Error[1]!!"; empty for Ok
+QString commErrorLogLine(LinkResult r);  // "***** Communication Error[1]!! *****"; empty for Ok
+
+// Progress of one phase of a transfer, as a percentage.
+using Progress = std::function<void(int percent)>;
+// "  " + "%3d" of percent + " % Finished [" + phase + "]"; phase is "Receive" or "Write".
+QString progressLine(int percent, const QString& phase);
+
+}  // namespace kvcore

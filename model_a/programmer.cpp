@@ -1,0 +1,92 @@
+#include "model_a/programmer.h"
+
+#include "model_a/memmap.h"
+
+namespace kva {
+namespace {
+
+// The progress percentage a table write reports after `word`, or 0 for none.
+int writeProgressAfter(int word) {
+    if (word <= 0x3F) return word > 0 && word % 8 == 0 ? word / 8 * 10 : 0;
+    switch (word) {
+        case kCurrentChannelWord:
+            return 80;
+        case addr::ByteA / 2:
+            return 90;
+        case addr::Marker / 2:
+            return 100;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+LinkResult Programmer::readMemory(MemoryImage& image, const Progress& progress) {
+    return link_.ReadAll(image, progress);
+}
+
+LinkResult Programmer::writeTable(const MemoryImage& image, const Progress& progress) {
+    for (const uint8_t w : kWrittenWords) {
+        const LinkResult r = link_.Exchange(cmd::WriteWord, w, image[2 * w], image[2 * w + 1]);
+        if (r != LinkResult::Ok) return r;
+        if (const int percent = writeProgressAfter(w); percent && progress) progress(percent);
+    }
+    return LinkResult::Ok;
+}
+
+bool Programmer::sameWrittenBytes(const MemoryImage& written, const MemoryImage& readBack) const {
+    for (const ByteRange& r : kComparedRanges)
+        for (int a = r.first; a <= r.last; ++a)
+            if (written[a] != readBack[a]) return false;
+    return true;
+}
+
+bool Programmer::hasFormatMark(const MemoryImage& image) const {
+    return image[addr::Marker] == kMarker0 && image[addr::Marker + 1] == kMarker1;
+}
+
+LinkResult Programmer::readWords(uint8_t firstWord, int count, uint8_t* out) {
+    for (int k = 0; k < count; ++k) {
+        const LinkResult r =
+            link_.ReadWord(static_cast<uint8_t>(firstWord + k), out[2 * k], out[2 * k + 1]);
+        if (r != LinkResult::Ok) return r;
+    }
+    return LinkResult::Ok;
+}
+
+LinkResult Programmer::writeWords(uint8_t firstWord, int count, const uint8_t* bytes) {
+    for (int k = 0; k < count; ++k) {
+        const LinkResult r = link_.Exchange(cmd::WriteWord, static_cast<uint8_t>(firstWord + k),
+                                            bytes[2 * k], bytes[2 * k + 1]);
+        if (r != LinkResult::Ok) return r;
+    }
+    return LinkResult::Ok;
+}
+
+LinkResult Programmer::eraseMemory(bool& erased) {
+    MemoryImage blank;
+    blank.fill(0xFF);
+    if (const LinkResult r = writeWords(0, kvcore::kWords, blank.data()); r != LinkResult::Ok)
+        return r;
+    MemoryImage readBack{};
+    if (const LinkResult r = readWords(0, kvcore::kWords, readBack.data()); r != LinkResult::Ok)
+        return r;
+    erased = readBack == blank;
+    return LinkResult::Ok;
+}
+
+LinkResult Programmer::setSql(uint8_t level) {
+    return link_.Exchange(cmd::SetSql, level, 0, 0);
+}
+
+LinkResult Programmer::setTxPower(uint16_t value, uint8_t level) {
+    return link_.Exchange(cmd::SetTxPower, static_cast<uint8_t>(value >> 8),
+                          static_cast<uint8_t>(value), level);
+}
+
+LinkResult Programmer::setChannel(uint8_t channelFromZero, uint8_t sql) {
+    return link_.Exchange(cmd::SetChannel, channelFromZero, sql, 0);
+}
+
+}  // namespace kva

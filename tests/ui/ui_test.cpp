@@ -1,0 +1,72 @@
+// The shared widgets: the result log's scrolling, the channel grid, the printed list's
+// file name part.
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QTest>
+
+#include "testdir.h"
+#include "ui/channelgrid.h"
+#include "ui/listpage.h"
+#include "ui/resultlog.h"
+
+TEST(ResultLog, ScrollsOnlyAfterFiveLines) {
+    kvui::ResultLog log(nullptr);
+    log.resize(400, 109);
+    log.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
+    QScrollBar* bar = log.verticalScrollBar();
+
+    for (int i = 0; i < 20; ++i) log.addItem(QString::number(i));  // not counted
+    log.scrollToBottom();
+    ASSERT_GT(bar->value(), 0);
+    // Fewer than five lines were added: the list goes back to its top, line after line.
+    for (int i = 0; i < 5; ++i) {
+        log.AddResult("early line");
+        EXPECT_EQ(bar->value(), 0) << i;
+    }
+    EXPECT_EQ(log.added(), 5);
+
+    log.AddResult("late line");
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(log.viewport()->rect().intersects(log.visualItemRect(log.item(log.count() - 1))));
+    EXPECT_EQ(log.added(), 6);
+
+    log.ClearResult();
+    EXPECT_EQ(log.count(), 0);
+    EXPECT_EQ(log.added(), 0);
+}
+
+TEST(ChannelGrid, LabelsRowsAndClearing) {
+    kvui::ChannelGrid grid({60, 60, 50}, nullptr);
+    grid.showHeadings({"RX Frq.", "TX Frq.", "       BR"});
+    EXPECT_EQ(grid.rowCount(), 16);
+    EXPECT_EQ(grid.columnCount(), 3);
+    EXPECT_EQ(grid.verticalHeaderItem(0)->text(), "CH 1");
+    EXPECT_EQ(grid.verticalHeaderItem(15)->text(), "CH16");
+    EXPECT_EQ(grid.horizontalHeaderItem(2)->text(), "       BR");
+    EXPECT_EQ(grid.columnWidth(2), 50);
+    EXPECT_EQ(grid.currentRow(), 0) << "the grid starts on channel 1";
+
+    grid.setRow(16, {"229.5125", "230.0000", "x"});
+    grid.setRow(2, {"224.0000"});  // fewer texts leave the other cells empty
+    EXPECT_EQ(grid.cellText(16, 3), "x");
+    EXPECT_EQ(grid.cellText(2, 1), "224.0000");
+    EXPECT_EQ(grid.cellText(2, 2), "");
+    grid.clearRow(16);
+    EXPECT_EQ(grid.cellText(16, 1), "");
+    EXPECT_EQ(grid.cellText(2, 1), "224.0000");
+    grid.clearAll();
+    EXPECT_EQ(grid.cellText(2, 1), "");
+}
+
+TEST(ListPage, FileNamePartTakesEitherSeparator) {
+    const char* paths[][2] = {
+        {"/home/user/settings/site A.DAT", "site A.DAT"},
+        {"C:\\KV\\data\\SET1.DAT", "SET1.DAT"},
+        {"mixed/dir\\last.dat", "last.dat"},
+        {"plain.DAT", "plain.DAT"},
+        {"", ""},
+    };
+    for (const auto& p : paths) EXPECT_EQ(kvui::fileNamePart(p[0]), p[1]) << p[0];
+}
