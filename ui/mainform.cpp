@@ -1,20 +1,15 @@
-// TMainFormBase: the handlers both tools' main windows share.
+// TMainFormBase: start-up, the log, the caption, the Port menu, the edit panel, the grid,
+// Clear, Default, the version box and Exit.
 #include "ui/mainform.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
-#include "core/portsession.h"
-#include "platform/canvas.h"
-#include "platform/dialogs.h"
-#include "platform/files.h"
 #include "platform/guard.h"
 #include "platform/localefmt.h"
 #include "platform/msgbox.h"
@@ -24,18 +19,6 @@
 #include "ui/resultlog.h"
 
 namespace kvui {
-
-using kvcore::LinkResult;
-using kvcore::MemoryImage;
-
-namespace {
-
-bool isExistingFile(const QString& name) {
-    const QFileInfo info(name);
-    return info.exists() && !info.isDir();
-}
-
-}  // namespace
 
 // ---- Start-up, log, caption, port ---------------------------------------------------
 
@@ -197,166 +180,6 @@ void TMainFormBase::Default1Click() {
     setEditFieldsColour(QApplication::palette().color(QPalette::Base));
     applyDefaults();
     AddResult(QStringLiteral("Default Set"));
-}
-
-// ---- Settings files and printing ---------------------------------------------------
-
-void TMainFormBase::OPEN1Click() {
-    platform::guarded(this, [this] {
-        if (!OpenDialog1->Execute()) return;
-        const QString chosen = OpenDialog1->FileName;
-        if (isExistingFile(chosen)) {
-            FileName = chosen;
-            showFileNameInCaption();
-            Default1Click();
-            // Read aside: a short or unreadable file leaves the block at the defaults the
-            // window shows, so a later Save or Print cannot carry hidden half-read data.
-            QByteArray block(settingsBlock().size(), '\0');
-            platform::readBlock(FileName, block.data(), block.size());
-            takeSettingsBlock(block);  // gaps included
-            AddResult(QStringLiteral("File Open [ ") + FileName + QStringLiteral(" ]"));
-            showOpenedBlock();
-        }
-        SG_ChDataClick();
-    });
-}
-
-void TMainFormBase::SaveAs1Click() {
-    platform::guarded(this, [this] {
-        if (!SaveDialog1->Execute()) return;
-        FileName = SaveDialog1->FileName;
-        if (isExistingFile(FileName) &&
-            !platform::confirmBox(QStringLiteral("A file exists.\rDo you replace it?"), this))
-            return;
-        copyControlsToBlock();
-        // Written whole to a temporary file first: a failed write keeps the old file.
-        const QByteArray block = settingsBlock();
-        platform::writeBlock(FileName, block.constData(), block.size());
-        showFileNameInCaption();
-        AddResult(QStringLiteral("File SaveAs [ ") + FileName + QStringLiteral(" ]"));
-    });
-}
-
-void TMainFormBase::Save1Click() {
-    platform::guarded(this, [this] {
-        if (!platform::confirmBox(QStringLiteral("\rDo you replace it?"), this)) return;
-        copyControlsToBlock();
-        const QByteArray block = settingsBlock();
-        platform::writeBlock(FileName, block.constData(), block.size());
-        AddResult(QStringLiteral("File Save [ ") + FileName + QStringLiteral(" ]"));
-    });
-}
-
-void TMainFormBase::Print1Click() {
-    platform::guarded(this, [this] {
-        AddResult(QStringLiteral("***** Print Start *****"));
-        // The page shows the set-mode values as the controls hold them now.
-        copyControlsToBlock();
-        platform::TPrinterCanvas canvas(platform::currentPrinter());
-        drawSettingList(canvas, QDateTime::currentDateTime());
-        AddResult(QStringLiteral("***** Print Finished *****"));
-    });
-}
-
-void TMainFormBase::PrinterSet1Click() {
-    platform::guarded(this, [this] { PrinterSetupDialog1->Execute(); });
-}
-
-// ---- Receive and Transmit ------------------------------------------------------------
-
-void TMainFormBase::reportCommError(LinkResult result) {
-    AddResult(kvcore::commErrorLogLine(result));
-    platform::errorBox(kvcore::commErrorMessage(result), this);
-}
-
-void TMainFormBase::showReceiveProgress(int percent) {
-    AddResult(kvcore::progressLine(percent, QStringLiteral("Receive")));
-}
-
-void TMainFormBase::ReceivePCKV1Click() {
-    runModemCommand([this] {
-        Default1Click();
-        AddResult(QStringLiteral("***** Receive Start *****"));
-        MemoryImage image{};
-        const std::unique_ptr<kvcore::MemoryProgrammer> modem = programmer();
-        {
-            kvcore::PortSession session(*CommX1);
-            const LinkResult r =
-                modem->readMemory(image, [this](int percent) { showReceiveProgress(percent); });
-            if (r != LinkResult::Ok) {
-                reportCommError(r);
-                return;
-            }
-        }
-        if (!modem->hasFormatMark(image)) {
-            AddResult(QStringLiteral("***** EEPROM Error!! *****"));
-            platform::errorBox(QStringLiteral("EEPROM Initialization Error!!"), this);
-            return;
-        }
-        showMemory(image);
-        AddResult(QStringLiteral("***** Receive Finished *****"));
-    });
-}
-
-void TMainFormBase::TransmitPCKV1Click() {
-    runModemCommand([this] {
-        if (const QString error = firstSettingError(); !error.isEmpty()) {
-            AddResult(QStringLiteral("***** Setting Error!! *****"));
-            platform::errorBox(error, this);
-            return;
-        }
-        const MemoryImage image = writeImage();
-        const std::unique_ptr<kvcore::MemoryProgrammer> modem = programmer();
-        MemoryImage readBack{};
-        AddResult(QStringLiteral("***** Transmit Start *****"));
-        {
-            kvcore::PortSession session(*CommX1);
-            LinkResult r = modem->writeTable(image, [this](int percent) {
-                AddResult(kvcore::progressLine(percent, QStringLiteral("Write")));
-            });
-            if (r != LinkResult::Ok) {
-                reportCommError(r);
-                return;
-            }
-            AddResult(QStringLiteral("***** Transmit Finished *****"));
-            AddResult(QStringLiteral("***** Data Compare Start *****"));
-            r = modem->readMemory(readBack, [this](int percent) { showReceiveProgress(percent); });
-            if (r != LinkResult::Ok) {
-                reportCommError(r);
-                return;
-            }
-        }
-        if (!modem->sameWrittenBytes(image, readBack)) {
-            AddResult(QStringLiteral("***** Data Compare NG!! *****"));
-            platform::errorBox(QStringLiteral("Data Write NG!!"), this);
-            return;
-        }
-        AddResult(QStringLiteral("***** Data Compare Finish *****"));
-        platform::infoBox(QStringLiteral("Data Write OK!!"), this);
-    });
-}
-
-// ---- One command at a time -----------------------------------------------------------
-
-void TMainFormBase::runModemCommand(const std::function<void()>& command) {
-    runner_.run(command);
-}
-
-bool TMainFormBase::mayOpenServiceWindow() {
-    // A service window would only fight the running transfer for the port.
-    if (!runner_.busy()) return true;
-    platform::errorBox(kvcore::CommandRunner::refusal(), this);
-    return false;
-}
-
-void TMainFormBase::closeEvent(QCloseEvent* event) {
-    // The transfer's handler is still on the stack: close once it has ended.
-    if (runner_.deferClose(
-            [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); })) {
-        event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 }  // namespace kvui

@@ -64,6 +64,20 @@ TEST(KvModemProgram, StartsFromALoadedImage) {
     EXPECT_TRUE(p.waitForFinished(10000));
 }
 
+TEST(KvModemProgram, ServesTheGoldenImagesOfTheTests) {
+    QProcess p;
+    const QString device =
+        start(p, {"--model", "KV417R", "--load", KV_TEST_DATA_DIR "/kv417r_receive.bin"});
+    ASSERT_FALSE(device.isEmpty());
+    {
+        kvtest::RawPort port(device.toStdString());
+        port.write({0xCC, 0x03, 0x08, 0x00, 0x00, 0x00, 0x00, 0x0B});  // word 8: channel 3
+        EXPECT_EQ(port.read(5), (Bytes{0x33, 0x06, 0x00, 0x22, 0x95}));
+    }
+    p.terminate();
+    EXPECT_TRUE(p.waitForFinished(10000));
+}
+
 TEST(KvModemProgram, RefusesBadArgumentsAndImages) {
     QFile("short.bin").open(QIODevice::WriteOnly);
     for (const QStringList& args :

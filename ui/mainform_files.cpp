@@ -1,0 +1,84 @@
+// TMainFormBase, the File menu: settings files hold the model's raw settings block, and the
+// printed setting list shows it.
+#include <QDateTime>
+#include <QFileInfo>
+
+#include "platform/canvas.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/guard.h"
+#include "platform/msgbox.h"
+#include "ui/mainform.h"
+
+namespace kvui {
+namespace {
+
+bool isExistingFile(const QString& name) {
+    const QFileInfo info(name);
+    return info.exists() && !info.isDir();
+}
+
+}  // namespace
+
+void TMainFormBase::OPEN1Click() {
+    platform::guarded(this, [this] {
+        if (!OpenDialog1->Execute()) return;
+        const QString chosen = OpenDialog1->FileName;
+        if (isExistingFile(chosen)) {
+            FileName = chosen;
+            showFileNameInCaption();
+            Default1Click();
+            // Read aside: a short or unreadable file leaves the block at the defaults the
+            // window shows, so a later Save or Print cannot carry hidden half-read data.
+            QByteArray block(settingsBlock().size(), '\0');
+            platform::readBlock(FileName, block.data(), block.size());
+            takeSettingsBlock(block);  // gaps included
+            AddResult(QStringLiteral("File Open [ ") + FileName + QStringLiteral(" ]"));
+            showOpenedBlock();
+        }
+        SG_ChDataClick();
+    });
+}
+
+void TMainFormBase::SaveAs1Click() {
+    platform::guarded(this, [this] {
+        if (!SaveDialog1->Execute()) return;
+        FileName = SaveDialog1->FileName;
+        if (isExistingFile(FileName) &&
+            !platform::confirmBox(QStringLiteral("A file exists.\rDo you replace it?"), this))
+            return;
+        copyControlsToBlock();
+        // Written whole to a temporary file first: a failed write keeps the old file.
+        const QByteArray block = settingsBlock();
+        platform::writeBlock(FileName, block.constData(), block.size());
+        showFileNameInCaption();
+        AddResult(QStringLiteral("File SaveAs [ ") + FileName + QStringLiteral(" ]"));
+    });
+}
+
+void TMainFormBase::Save1Click() {
+    platform::guarded(this, [this] {
+        if (!platform::confirmBox(QStringLiteral("\rDo you replace it?"), this)) return;
+        copyControlsToBlock();
+        const QByteArray block = settingsBlock();
+        platform::writeBlock(FileName, block.constData(), block.size());
+        AddResult(QStringLiteral("File Save [ ") + FileName + QStringLiteral(" ]"));
+    });
+}
+
+void TMainFormBase::Print1Click() {
+    platform::guarded(this, [this] {
+        AddResult(QStringLiteral("***** Print Start *****"));
+        // The page shows the set-mode values as the controls hold them now.
+        copyControlsToBlock();
+        platform::TPrinterCanvas canvas(platform::currentPrinter());
+        drawSettingList(canvas, QDateTime::currentDateTime());
+        AddResult(QStringLiteral("***** Print Finished *****"));
+    });
+}
+
+void TMainFormBase::PrinterSet1Click() {
+    platform::guarded(this, [this] { PrinterSetupDialog1->Execute(); });
+}
+
+}  // namespace kvui
