@@ -6,22 +6,15 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "feed.h"
 #include "sim/kv417r.h"
 
 using kvsim::Kv417r;
 using kvsim::Kv417rFaults;
 using Bytes = std::vector<uint8_t>;
+using kvtest::feed;
 
 namespace {
-
-Bytes feed(Kv417r& m, const Bytes& in) {
-    Bytes out;
-    for (uint8_t b : in) {
-        const Bytes r = m.onByte(b);
-        out.insert(out.end(), r.begin(), r.end());
-    }
-    return out;
-}
 
 // Frames from the design's worked examples.
 const Bytes kReadAll{0xCC, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04};

@@ -78,6 +78,29 @@ TEST(KvModemProgram, ServesTheGoldenImagesOfTheTests) {
     EXPECT_TRUE(p.waitForFinished(10000));
 }
 
+TEST(KvModemProgram, ServesTheKv93xGoldenImageUnderEachOfItsNames) {
+    QFile file(KV_TEST_DATA_DIR "/kv93x_receive.bin");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray golden = file.readAll();
+    Bytes expected{0x06};
+    expected.insert(expected.end(), golden.begin(), golden.end());
+    for (const char* model : {"KV938R", "KV935R", "KV931R"}) {
+        SCOPED_TRACE(model);
+        QProcess p;
+        const QString device =
+            start(p, {"--model", model, "--load", KV_TEST_DATA_DIR "/kv93x_receive.bin"});
+        ASSERT_FALSE(device.isEmpty());
+        {
+            kvtest::RawPort port(device.toStdString());
+            port.write({0x0E, 0x02, 0x00, 0x00, 0xAB, 0x7F, 0x00, 0xBA, 0x00, 0x00, 0x00, 0xFF,
+                        0xFF, 0xFF, 0xF1});
+            EXPECT_EQ(port.read(257), expected);
+        }
+        p.terminate();
+        EXPECT_TRUE(p.waitForFinished(10000));
+    }
+}
+
 TEST(KvModemProgram, RefusesBadArgumentsAndImages) {
     QFile("short.bin").open(QIODevice::WriteOnly);
     for (const QStringList& args :
