@@ -8,6 +8,7 @@ namespace kvb::mem {
 
 constexpr int kSize = 256;
 constexpr int kWordCount = 128;
+constexpr int kLastWord = kWordCount - 1;
 using Image = std::array<uint8_t, kSize>;
 
 constexpr int kChannels = 16;
@@ -37,6 +38,10 @@ constexpr int kCalibrationFirst = 224;
 constexpr int kCalibrationLast = 241;
 constexpr int kCalibrationFirstWord = 112;
 constexpr int kCalibrationLastWord = 120;
+constexpr int kCalibrationSize = kCalibrationLast - kCalibrationFirst + 1;
+
+// What every byte reads as after EEPROM INIT.
+constexpr uint8_t kErasedByte = 0xFF;
 
 // Written and compared as they are; what the modem makes of them is not ours to know.
 constexpr int kFixedBlock = 242;
@@ -72,6 +77,7 @@ static_assert(kComparedBytes[0].last + 1 == kCalibrationFirst);
 static_assert(kComparedBytes[1].first == kCalibrationLast + 1);
 static_assert(2 * kCalibrationFirstWord == kCalibrationFirst);
 static_assert(2 * kCalibrationLastWord + 1 == kCalibrationLast);
+static_assert(kCalibrationSize == 2 * (kCalibrationLastWord - kCalibrationFirstWord + 1));
 static_assert(kFixedBlock + kFixedBytes.size() == kSpace && kDate + 3 == kMark);
 static_assert(flags(kChannels - 1) < kSetMode - 1 && kSave < kCalibrationFirst);
 
