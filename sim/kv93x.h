@@ -30,8 +30,6 @@ class Kv93x : public FramedModem {
 
     explicit Kv93x(const Memory& memory = demoMemory());
 
-    void clearFaults() { setFaults(Faults{}); }
-
   private:
     bool checksumMatches(const Frame& frame) const override;
     std::vector<uint8_t> answer(const Frame& frame) override;
