@@ -31,26 +31,6 @@ class KvbLinkTest : public kvtest::KvbPortTest {
     kvb::Link link{comm};
 };
 
-TEST_F(KvbLinkTest, FramesGoOutAsBuiltAndDataComeBackInAddressOrder) {
-    const Kv93x::Memory demo = Kv93x::demoMemory();
-    std::vector<uint8_t> calibration(18);
-    ASSERT_EQ(link.ReadRange(0x70, 0x78, calibration), LinkResult::Ok);
-    EXPECT_TRUE(std::equal(calibration.begin(), calibration.end(), demo.begin() + 224));
-
-    ASSERT_EQ(link.WriteWord(0, 0xFF, 0xFF), LinkResult::Ok);
-    std::vector<uint8_t> all(256);
-    std::vector<int> arrived;
-    ASSERT_EQ(link.ReadRange(0, 0x7F, all, [&](int i) { arrived.push_back(i); }), LinkResult::Ok);
-    EXPECT_EQ(all[0], 0xFF);
-    EXPECT_EQ(all[1], 0xFF);
-    EXPECT_TRUE(std::equal(all.begin() + 2, all.end(), demo.begin() + 2));
-    ASSERT_EQ(arrived.size(), 256u);
-    EXPECT_EQ(arrived.front(), 0);
-    EXPECT_EQ(arrived.back(), 255);
-
-    EXPECT_EQ(frames(), (std::vector<std::string>{kReadCalibration, kEraseWord0, kReadAll}));
-}
-
 TEST_F(KvbLinkTest, AnyReplyButAckIsError2AndSilenceError1) {
     const struct {
         const char* what;
