@@ -19,6 +19,13 @@ QString commErrorLogLine(LinkResult r) {
     return QStringLiteral("***** ") + commErrorMessage(r) + QStringLiteral(" *****");
 }
 
+QString firstSettingError(std::initializer_list<SettingSelection> controls, bool noFrequencies) {
+    for (const SettingSelection& c : controls)
+        if (c.index < 0) return QStringLiteral("Setting Error!! [%1]").arg(QLatin1String(c.name));
+    if (noFrequencies) return QStringLiteral("Setting Error!! [Frq. Data]");
+    return {};
+}
+
 QString progressLine(int percent, const QString& phase) {
     return QStringLiteral("  ") + QString::asprintf("%3d", percent) +
            QStringLiteral(" % Finished [") + phase + QStringLiteral("]");

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 
 namespace kvcore {
 
@@ -18,6 +19,16 @@ using MemoryImage = std::array<uint8_t, kMemorySize>;
 enum class LinkResult { Ok, CommError1, CommError2 };
 QString commErrorMessage(LinkResult r);  // "Communication Error[1]!!"; empty for Ok
 QString commErrorLogLine(LinkResult r);  // "***** Communication Error[1]!! *****"; empty for Ok
+
+// A set-mode control before a write: its item index and its name in the error text.
+struct SettingSelection {
+    int32_t index;
+    const char* name;
+};
+// The box text of the first reason not to write: "Setting Error!! [<name>]" for the first
+// control without a selection, then "Setting Error!! [Frq. Data]" when `noFrequencies`
+// (normal mode and no channel with both frequencies); empty when the write may go out.
+QString firstSettingError(std::initializer_list<SettingSelection> controls, bool noFrequencies);
 
 // Progress of one phase of a transfer, as a percentage.
 using Progress = std::function<void(int percent)>;

@@ -5,16 +5,15 @@
 #include <cstring>
 #include <optional>
 
+#include "core/bits.h"
+
 namespace kva {
 
-namespace {
+using kvcore::bitIf;
+using kvcore::isBitSet;
+using kvcore::itemText;
 
-bool isBitSet(uint8_t byte, int bit) {
-    return ((byte >> bit) & 1) != 0;
-}
-uint8_t bitIf(bool on, int bit) {
-    return on ? static_cast<uint8_t>(1u << bit) : 0;
-}
+namespace {
 
 // Code stored in the modem for an item index: index + 1, or 0 when the index is outside the list.
 uint8_t codeOf(int32_t index, int32_t count) {
@@ -38,11 +37,6 @@ std::optional<uint64_t> wholeKhz(double khz) {
     if (!(khz >= 0.0) || !(khz < kTwoPow64)) return std::nullopt;
     // std::round rounds halves away from zero; below 2^64 the result still fits.
     return static_cast<uint64_t>(std::round(khz));
-}
-
-const QString& cell(const QStringList& texts, int32_t index) {
-    static const QString empty;
-    return (index >= 0 && index < texts.size()) ? texts[index] : empty;
 }
 
 }  // namespace
@@ -235,14 +229,15 @@ std::array<QString, 7> gridTexts(const TChData& ch, GridWriter writer) {
     const auto frq = [&](double f) {
         return (blankZero && f == 0.0) ? QString() : kvcore::frqText(f);
     };
-    return {frq(ch.RxFrq),   frq(ch.TxFrq),     cell(power, ch.Power), cell(br, ch.BR),
-            cell(da, ch.DA), cell(mbr, ch.MBR), cell(sql, ch.SQL)};
+    return {frq(ch.RxFrq),        frq(ch.TxFrq),       itemText(power, ch.Power),
+            itemText(br, ch.BR),  itemText(da, ch.DA), itemText(mbr, ch.MBR),
+            itemText(sql, ch.SQL)};
 }
 
 QString gridHeading(int column) {
     static const QStringList headings = {"RX Frq.", "TX Frq.", "TX Power", "       BR",
                                          "D/A",     "MBR",     "   SQL"};
-    return cell(headings, column - 1);
+    return itemText(headings, column - 1);
 }
 
 namespace items {
@@ -251,29 +246,8 @@ const QStringList& power() {
     static const QStringList list = {"L1", "L2", "L3", "L4", "L5"};
     return list;
 }
-const QStringList& br() {
-    static const QStringList list = {"4800", "2400/1200"};
-    return list;
-}
-const QStringList& da() {
-    static const QStringList list = {"OFF", "ON"};
-    return list;
-}
-const QStringList& mbr() {
-    static const QStringList list = {"2400", "1200"};
-    return list;
-}
 const QStringList& sql() {
     static const QStringList list = {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9"};
-    return list;
-}
-const QStringList& tot() {
-    static const QStringList list = {"OFF", " 30", " 60", " 90", "120", "150",
-                                     "180", "240", "300", "600", "900", "1200"};
-    return list;
-}
-const QStringList& save() {
-    static const QStringList list = {"OFF", "0.5", "1.0", "1.5", "2.0", "3.0", "5.0", "7.0", "9.0"};
     return list;
 }
 const QStringList& sleep() {

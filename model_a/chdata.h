@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/frequency.h"
+#include "core/items.h"
 #include "core/transfer.h"
 #include "model_a/memmap.h"
 
@@ -88,12 +89,12 @@ QString gridHeading(int column);  // columns 1..7
 // Item lists of the edit panel and the set-mode controls.
 namespace items {
 const QStringList& power();
-const QStringList& br();
-const QStringList& da();
-const QStringList& mbr();
+using kvcore::items::br;
+using kvcore::items::da;
+using kvcore::items::mbr;
 const QStringList& sql();
-const QStringList& tot();
-const QStringList& save();
+using kvcore::items::save;
+using kvcore::items::tot;
 const QStringList& sleep();
 }  // namespace items
 

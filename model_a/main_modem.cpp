@@ -27,28 +27,22 @@ void TMainForm::showMemory(const MemoryImage& image) {
 }
 
 QString TMainForm::firstSettingError() const {
-    const struct {
-        int index;
-        const char* item;
-    } checks[] = {{RG_Data->ItemIndex(), "Data/Audio Signal"},
-                  {RG_Busy->ItemIndex(), "Busy Signal"},
-                  {RG_FSQC->ItemIndex(), "FSQC"},
-                  {RG_EXT->ItemIndex(), "EXT SQC"},
-                  {RG_VCO->ItemIndex(), "VCO"},
-                  {RG_SB->ItemIndex(), "Baud-Rate"},
-                  {RG_SP->ItemIndex(), "Parity"},
-                  {RG_ST->ItemIndex(), "Stop Bit"},
-                  {RG_SD->ItemIndex(), "DATA Len"},
-                  {RG_RMT->ItemIndex(), "Remote"},
-                  {CB_Tot->currentIndex(), "Time Out Timer"},
-                  {CB_Save->currentIndex(), "Save Time"},
-                  {CB_SL->currentIndex(), "Sleep"}};
-    for (const auto& c : checks)
-        if (c.index < 0) return QStringLiteral("Setting Error!! [%1]").arg(QLatin1String(c.item));
     // Production mode may write a table without any channel that has both frequencies.
-    if (!productionMarkerPresent() && !kvcore::anyChannelWithBothFrequencies(SetData.Ch))
-        return QStringLiteral("Setting Error!! [Frq. Data]");
-    return {};
+    return kvcore::firstSettingError(
+        {{RG_Data->ItemIndex(), "Data/Audio Signal"},
+         {RG_Busy->ItemIndex(), "Busy Signal"},
+         {RG_FSQC->ItemIndex(), "FSQC"},
+         {RG_EXT->ItemIndex(), "EXT SQC"},
+         {RG_VCO->ItemIndex(), "VCO"},
+         {RG_SB->ItemIndex(), "Baud-Rate"},
+         {RG_SP->ItemIndex(), "Parity"},
+         {RG_ST->ItemIndex(), "Stop Bit"},
+         {RG_SD->ItemIndex(), "DATA Len"},
+         {RG_RMT->ItemIndex(), "Remote"},
+         {CB_Tot->currentIndex(), "Time Out Timer"},
+         {CB_Save->currentIndex(), "Save Time"},
+         {CB_SL->currentIndex(), "Sleep"}},
+        !productionMarkerPresent() && !kvcore::anyChannelWithBothFrequencies(SetData.Ch));
 }
 
 MemoryImage TMainForm::writeImage() const {

@@ -3,18 +3,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/localefmt.h"
+#include "core/bits.h"
 
 namespace kvb {
 
-namespace {
+using kvcore::bitIf;
+using kvcore::isBitSet;
+using kvcore::itemText;
 
-bool isBitSet(uint8_t byte, int bit) {
-    return ((byte >> bit) & 1) != 0;
-}
-uint8_t bitIf(bool on, int bit) {
-    return on ? static_cast<uint8_t>(1u << bit) : 0;
-}
+namespace {
 
 // A two-bit field takes the listed values as they are; anything else writes 00 rather than
 // spilling into the neighbouring bits.
@@ -50,11 +47,6 @@ int64_t codeSteps(uint8_t b0, uint8_t b1, uint8_t b2) {
 
 uint8_t bcd(int v) {
     return static_cast<uint8_t>(((v / 10) << 4) | (v % 10));
-}
-
-const QString& cell(const QStringList& texts, int32_t index) {
-    static const QString empty;
-    return (index >= 0 && index < texts.size()) ? texts[index] : empty;
 }
 
 const QStringList& powerCells() {
@@ -279,10 +271,6 @@ TSetData withDerivedSteps(const TSetData& table) {
     return out;
 }
 
-QString frqText(double f) {
-    return platform::formatFixed(f, 3, 4);
-}
-
 QString rxRefText(int32_t ref) {
     return refText("RX ", ref);
 }
@@ -295,10 +283,10 @@ std::array<QString, 6> gridTexts(const TChData& ch, GridWriter writer) {
         const auto frq = [](double f) { return f == 0.0 ? QString() : frqText(f); };
         return {frq(ch.RxFrq),
                 frq(ch.TxFrq),
-                cell(powerCells(), ch.Power),
-                cell(items::br(), ch.BR),
-                cell(items::da(), ch.DA),
-                cell(items::mbr(), ch.MBR)};
+                itemText(powerCells(), ch.Power),
+                itemText(items::br(), ch.BR),
+                itemText(items::da(), ch.DA),
+                itemText(items::mbr(), ch.MBR)};
     }
     // Set and Receive write rows they have just filled, so every index is in its list; a
     // value other than 0 takes the second text.
@@ -306,7 +294,7 @@ std::array<QString, 6> gridTexts(const TChData& ch, GridWriter writer) {
     const QString on = writer == GridWriter::Set ? QStringLiteral("ON ") : QStringLiteral(" ON");
     return {frqText(ch.RxFrq),
             frqText(ch.TxFrq),
-            cell(powerCells(), ch.Power),
+            itemText(powerCells(), ch.Power),
             ch.BR == 0 ? QStringLiteral("4800") : QStringLiteral("2400/1200"),
             ch.DA == 0 ? QStringLiteral("OFF") : on,
             ch.MBR == 0 ? QStringLiteral("2400") : QStringLiteral("1200")};
@@ -315,29 +303,13 @@ std::array<QString, 6> gridTexts(const TChData& ch, GridWriter writer) {
 QString gridHeading(int column) {
     static const QStringList headings = {"RX Frq.",   "TX Frq.", "TX Power",
                                          "       BR", "D/A",     "MBR"};
-    return cell(headings, column - 1);
-}
-
-QString gridRowLabel(int channel) {
-    return QString::asprintf("CH%2d", channel);
+    return itemText(headings, column - 1);
 }
 
 namespace items {
 
 const QStringList& power() {
     static const QStringList list = {"HIGH", "MID", "LOW"};
-    return list;
-}
-const QStringList& br() {
-    static const QStringList list = {"4800", "2400/1200"};
-    return list;
-}
-const QStringList& da() {
-    static const QStringList list = {"OFF", "ON"};
-    return list;
-}
-const QStringList& mbr() {
-    static const QStringList list = {"2400", "1200"};
     return list;
 }
 const QStringList& data() {
@@ -357,15 +329,6 @@ const QStringList& sb() {
 }
 const QStringList& sp() {
     static const QStringList list = {"EVEN", "ODD", "NONE"};
-    return list;
-}
-const QStringList& tot() {
-    static const QStringList list = {"OFF", " 30", " 60", " 90", "120", "150",
-                                     "180", "240", "300", "600", "900", "1200"};
-    return list;
-}
-const QStringList& save() {
-    static const QStringList list = {"OFF", "0.5", "1.0", "1.5", "2.0", "3.0", "5.0", "7.0", "9.0"};
     return list;
 }
 

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/frequency.h"
+#include "core/items.h"
+#include "core/transfer.h"
 #include "model_b/memmap.h"
 
 namespace kvb {
@@ -56,13 +59,14 @@ static_assert(offsetof(TSetData, Mode) + offsetof(TSetMode, Tot) == 788);
 static_assert(offsetof(TSetData, Mode) + offsetof(TSetMode, Save) == 792);
 static_assert(offsetof(TSetData, Reserved) == 796);
 
-constexpr int kChannels = mem::kChannels;
-using MemoryImage = mem::Image;
+using kvcore::FrqLimits;
+using kvcore::frqText;
+using kvcore::kChannels;
+using kvcore::MemoryImage;
+using kvcore::StrToFrq;
 using Code3 = std::array<uint8_t, 3>;
 
-struct FrqLimits {
-    double RxFrqMin, RxFrqMax, TxFrqMin, TxFrqMax;  // both ends included
-};
+// Both ends included.
 FrqLimits limitsFor(bool production);
 
 // The channel as Clear leaves it: Used 0, no frequencies, the six indexes -1.
@@ -131,9 +135,6 @@ bool lacksCode(const TChData& ch);
 // them, so that a step read from a file never turns into a code for another frequency.
 TSetData withDerivedSteps(const TSetData& table);
 
-// "%3.4f" with the locale's decimal separator.
-QString frqText(double f);
-
 // The 14-character step texts of the Set log line ("RX Ref:25KHz  "); empty outside 0..3.
 QString rxRefText(int32_t ref);
 QString txRefText(int32_t ref);
@@ -144,23 +145,21 @@ enum class GridWriter { Set, Receive, Open };
 // that is not used and shows every frequency; Open shows the block as it is, but leaves a
 // frequency of 0 and an index outside its list empty.
 std::array<QString, 6> gridTexts(const TChData& ch, GridWriter writer);
-QString gridHeading(int column);    // columns 1..6
-QString gridRowLabel(int channel);  // "CH%2d"
-constexpr std::array<int, 7> kGridWidths = {40, 60, 60, 50, 66, 32, 35};
+QString gridHeading(int column);  // columns 1..6
 
 // Item lists of the edit panel and the set-mode controls.
 namespace items {
 const QStringList& power();
-const QStringList& br();
-const QStringList& da();
-const QStringList& mbr();
+using kvcore::items::br;
+using kvcore::items::da;
+using kvcore::items::mbr;
 const QStringList& data();
 const QStringList& busy();
 const QStringList& fsqc();
 const QStringList& sb();
 const QStringList& sp();
-const QStringList& tot();
-const QStringList& save();
+using kvcore::items::save;
+using kvcore::items::tot;
 }  // namespace items
 
 }  // namespace kvb

@@ -4,14 +4,16 @@
 #include <array>
 #include <cstdint>
 
+#include "core/transfer.h"
+
 namespace kvb::mem {
 
-constexpr int kSize = 256;
-constexpr int kWordCount = 128;
+constexpr int kSize = kvcore::kMemorySize;
+constexpr int kWordCount = kvcore::kWords;
 constexpr int kLastWord = kWordCount - 1;
-using Image = std::array<uint8_t, kSize>;
+using Image = kvcore::MemoryImage;
 
-constexpr int kChannels = 16;
+constexpr int kChannels = kvcore::kChannels;
 
 // Three code bytes then a 0, one group per channel k = 0..15.
 constexpr int rxCode(int k) {
