@@ -22,6 +22,12 @@ ChannelGrid::ChannelGrid(const QList<int>& widths, QWidget* parent)
     verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setMinimumSectionSize(20);
+    // The narrow columns were laid out for a narrower face: "TX Power" must fit in 50 pixels.
+    QFont headings = horizontalHeader()->font();
+    headings.setPixelSize(11);
+    horizontalHeader()->setFont(headings);
+    horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { padding-left: 1px; padding-right: 1px; }"));
     for (int c = 0; c < columnCount(); ++c) setColumnWidth(c, widths[c]);
     QPalette p = palette();
     p.setColor(QPalette::Base, infoTipColour());
