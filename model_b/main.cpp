@@ -1,0 +1,109 @@
+// TMainForm of kvprog_b: Set with the reference-step check and its log line, the set-mode
+// controls, the Port marks, the factory item, and the hooks the shared main window asks of
+// the KV938R/935R/931R's table.
+#include "model_b/main.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <utility>
+
+#include "platform/radiogroup.h"
+#include "ui/channelgrid.h"
+#include "ui/controls.h"
+
+namespace kvb {
+
+using kvui::setComboIndex;
+
+QList<QComboBox*> TMainForm::channelBoxes() const {
+    return {CB_Power, CB_BR, CB_DA, CB_MBR};
+}
+
+TMainForm::PanelValues TMainForm::panelValues(int ch) const {
+    const TChData& c = SetData.Ch[ch - 1];
+    return {c.RxFrq, c.TxFrq, {c.Power, c.BR, c.DA, c.MBR}};
+}
+
+void TMainForm::showChannelRow(int ch, GridWriter writer) {
+    const auto texts = gridTexts(SetData.Ch[ch - 1], writer);
+    SG_ChData->setRow(ch, QStringList(texts.begin(), texts.end()));
+}
+
+void TMainForm::B_SetClick() {
+    if (CurrentCh < 1 || CurrentCh > kChannels) return;
+    double rx = 0;
+    double tx = 0;
+    bool ok = checkEditPanel(rx, tx);
+    // The modem counts a frequency in one of four steps: one that none of them divides has
+    // no code, however well it lies within the limits.
+    for (const auto& [box, f] : {std::pair{E_RxFrq, rx}, std::pair{E_TxFrq, tx}}) {
+        if (FrqToRef(f) < 0) {
+            kvui::setBackground(box, Qt::red);
+            ok = false;
+        }
+    }
+    if (!ok) return;
+
+    TChData c = emptyChannel();
+    c.Used = 1;
+    c.RxFrq = rx;
+    c.TxFrq = tx;
+    c.Power = CB_Power->currentIndex();
+    c.BR = CB_BR->currentIndex();
+    c.DA = CB_DA->currentIndex();
+    c.MBR = CB_MBR->currentIndex();
+    c.RxRef = FrqToRef(rx);
+    c.TxRef = FrqToRef(tx);
+    assignChannel(SetData.Ch[CurrentCh - 1], c);  // a loaded file's gap bytes stay
+    showChannelRow(CurrentCh, GridWriter::Set);
+    AddResult(QStringLiteral("Data Set [Ch:") + QString::number(CurrentCh) + QStringLiteral("]  ") +
+              rxRefText(c.RxRef) + QStringLiteral("  ") + txRefText(c.TxRef));
+}
+
+void TMainForm::clearChannel(int ch) {
+    assignChannel(SetData.Ch[ch - 1], emptyChannel());
+}
+
+void TMainForm::applyDefaults() {
+    setControlSetMode(defaultSetMode());
+    setDefaults(SetData);
+}
+
+TSetMode TMainForm::controlSetMode() const {
+    return {RG_Data->ItemIndex(),   RG_Busy->ItemIndex(), RG_FSQC->ItemIndex(),
+            RG_SB->ItemIndex(),     RG_SP->ItemIndex(),   CB_Tot->currentIndex(),
+            CB_Save->currentIndex()};
+}
+
+void TMainForm::setControlSetMode(const TSetMode& m) {
+    RG_Data->setItemIndex(m.Data);
+    RG_Busy->setItemIndex(m.Busy);
+    RG_FSQC->setItemIndex(m.FSQC);
+    RG_SB->setItemIndex(m.SB);
+    RG_SP->setItemIndex(m.SP);
+    setComboIndex(CB_Tot, m.Tot);
+    setComboIndex(CB_Save, m.Save);
+}
+
+void TMainForm::markPort(int port) {
+    QAction* const items[] = {N11, N21, N31, N41};
+    for (int k = 1; k <= 4; ++k) {
+        const QString caption = QStringLiteral("&%1").arg(k);
+        items[k - 1]->setText(k == port ? QStringLiteral("[%1]").arg(caption) : caption);
+    }
+}
+
+void TMainForm::Factory1Click() {
+    if (!Factory1->isEnabled() || !mayOpenServiceWindow()) return;
+    // Placeholder until the factory window (calibration values, EEPROM INIT) is built: a
+    // new, empty "FACTORY" window each time, shown modally.
+    QDialog form(this);
+    form.setObjectName(QStringLiteral("Form1"));
+    form.setWindowTitle(QStringLiteral("FACTORY"));
+    form.resize(423, 281);
+    form.exec();
+}
+
+}  // namespace kvb
