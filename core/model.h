@@ -16,6 +16,7 @@ struct ModelDescriptor {
     QString program;          // "kvprog_a": the application name, the box captions
     QString title;            // the blue title label: "KV417R"
     QString captionPrefix;    // window caption before the file name: "KV417R - "
+    QString settingsModel;    // whose settings files the tool keeps, in its questions: "KV417R"
     QString productionLabel;  // the red label of production mode: "Factory"
     QString portFile;         // holds the port number: "KV417R.INI"
     // Production mode is on when any of these files is in the current folder. Names are

@@ -10,6 +10,7 @@ const kvcore::ModelDescriptor& descriptor() {
         m.program = QStringLiteral("kvprog_a");
         m.title = QStringLiteral("KV417R");
         m.captionPrefix = QStringLiteral("KV417R - ");
+        m.settingsModel = QStringLiteral("KV417R");
         m.productionLabel = QStringLiteral("Factory");
         m.portFile = QStringLiteral("KV417R.INI");
         m.markerFiles = {QByteArrayLiteral("Seisan.FMT")};

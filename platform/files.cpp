@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -83,7 +84,7 @@ bool existsInCurrentFolder(const QByteArray& name) {
     return false;
 }
 
-void readBlock(const QString& path, void* dest, qsizetype size) {
+qint64 readBlock(const QString& path, void* dest, qsizetype size) {
     QFile f(path);
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) throw EFileError(describe(f.error(), path, errno));
@@ -96,6 +97,7 @@ void readBlock(const QString& path, void* dest, qsizetype size) {
     }
     if (got < size)
         throw EFileError("Read beyond end of file: " + QFileInfo(path).fileName().toStdString());
+    return std::max<qint64>(f.size(), got);
 }
 
 void writeBlock(const QString& path, const void* data, qsizetype size) {

@@ -21,9 +21,10 @@ QString findInCurrentFolder(const QString& name);
 // found as well: its ASCII letters in any case, its two-byte characters as they are.
 bool existsInCurrentFolder(const QByteArray& name);
 
-// Reads exactly `size` bytes from the start of `path` into `dest`, opening it read-only.
-// A shorter file fills what it has and raises "Read beyond end of file".
-void readBlock(const QString& path, void* dest, qsizetype size);
+// Reads exactly `size` bytes from the start of `path` into `dest`, opening it read-only,
+// and returns the file's whole length. A shorter file fills what it has and raises "Read
+// beyond end of file".
+qint64 readBlock(const QString& path, void* dest, qsizetype size);
 
 // Writes `size` bytes as the whole new content of `path`. The bytes go to a temporary
 // file in the same folder that replaces the old one only when it is complete, so a

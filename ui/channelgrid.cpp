@@ -71,4 +71,10 @@ QString ChannelGrid::cellText(int channel, int column) const {
     return cell ? cell->text() : QString();
 }
 
+QStringList ChannelGrid::rowTexts(int channel) const {
+    QStringList texts;
+    for (int c = 1; c <= columnCount(); ++c) texts << cellText(channel, c);
+    return texts;
+}
+
 }  // namespace kvui

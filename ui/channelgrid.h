@@ -24,6 +24,7 @@ class ChannelGrid : public QTableWidget {
     void clearRow(int channel);
     void clearAll();
     QString cellText(int channel, int column) const;
+    QStringList rowTexts(int channel) const;  // columns 1..n
 
   signals:
     void rowClicked();

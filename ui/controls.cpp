@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QValidator>
+#include <algorithm>
 
 namespace kvui {
 
@@ -60,10 +62,37 @@ QLineEdit* makeChannelNumberBox(QWidget* parent) {
     return e;
 }
 
+namespace {
+
+// Limits what the user types, not what the program shows: QLineEdit::maxLength would cut a
+// longer value from a modem or a file ("1000.0000") as it is shown. The user may edit such
+// a text but not make it longer than it was shown.
+class TypedLengthLimit : public QValidator {
+  public:
+    TypedLengthLimit(QLineEdit* edit, int limit)
+        : QValidator(edit), edit_(edit), limit_(limit), allowed_(limit) {}
+    State validate(QString& input, int&) const override {
+        // setText empties the undo history before it checks the new text; every edit of
+        // the user's is in that history by the time it is checked.
+        if (!edit_->isUndoAvailable()) {
+            allowed_ = std::max(limit_, input.size());
+            return Acceptable;
+        }
+        return input.size() <= allowed_ ? Acceptable : Invalid;
+    }
+
+  private:
+    const QLineEdit* edit_;
+    const qsizetype limit_;
+    mutable qsizetype allowed_;  // the limit, or the length of the text the program set
+};
+
+}  // namespace
+
 QLineEdit* makeFrequencyBox(const char* name, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    e->setMaxLength(8);
+    e->setValidator(new TypedLengthLimit(e, 8));
     return e;
 }
 

@@ -32,7 +32,7 @@ void setBackground(QWidget* w, const QColor& colour);
 
 // E_ChNo: read-only, not a tab stop, aqua, a large font, at most two characters.
 QLineEdit* makeChannelNumberBox(QWidget* parent);
-// E_RxFrq or E_TxFrq: at most eight characters typed.
+// E_RxFrq or E_TxFrq: at most eight characters typed; a longer value is still shown whole.
 QLineEdit* makeFrequencyBox(const char* name, QWidget* parent);
 
 }  // namespace kvui

@@ -160,6 +160,16 @@ class TMainFormBase : public QMainWindow {
     void selectPort(int port);
     void readPortFile();
     void showReceiveProgress(int percent);
+    // Receive after Default: true when the memory has reached the window.
+    bool receiveMemory();
+    // Asked before a settings file longer than the block is opened.
+    QString longFileQuestion(qint64 length) const;
+
+    // What a failed Receive gives back: the table, the grid, the edit panel, CurrentCh and
+    // the set-mode controls as they stood before the command.
+    struct WindowState;
+    WindowState saveWindowState();
+    void restoreWindowState(const WindowState& state);
 
     const kvcore::ModelDescriptor& model_;
     kvcore::CommandRunner runner_;

@@ -25,13 +25,15 @@ void TMainFormBase::OPEN1Click() {
         if (!OpenDialog1->Execute()) return;
         const QString chosen = OpenDialog1->FileName;
         if (isExistingFile(chosen)) {
+            // Read before anything changes: a file that cannot be read leaves the window,
+            // FileName and the caption as they were, so a later Save cannot overwrite it.
+            QByteArray block(settingsBlock().size(), '\0');
+            const qint64 length = platform::readBlock(chosen, block.data(), block.size());
+            if (length > block.size() && !platform::confirmBox(longFileQuestion(length), this))
+                return;
             FileName = chosen;
             showFileNameInCaption();
             Default1Click();
-            // Read aside: a short or unreadable file leaves the block at the defaults the
-            // window shows, so a later Save or Print cannot carry hidden half-read data.
-            QByteArray block(settingsBlock().size(), '\0');
-            platform::readBlock(FileName, block.data(), block.size());
             takeSettingsBlock(block);  // gaps included
             AddResult(QStringLiteral("File Open [ ") + FileName + QStringLiteral(" ]"));
             showOpenedBlock();
@@ -40,17 +42,29 @@ void TMainFormBase::OPEN1Click() {
     });
 }
 
+QString TMainFormBase::longFileQuestion(qint64 length) const {
+    return QStringLiteral(
+               "This file is %1 bytes long; %2 settings files are %3 bytes.\r"
+               "Open it anyway?")
+        .arg(length)
+        .arg(model_.settingsModel)
+        .arg(settingsBlock().size());
+}
+
 void TMainFormBase::SaveAs1Click() {
     platform::guarded(this, [this] {
         if (!SaveDialog1->Execute()) return;
-        FileName = SaveDialog1->FileName;
-        if (isExistingFile(FileName) &&
+        // The name becomes the window's only once the file is written: after No or a failed
+        // write, the next Save still goes to the old file.
+        const QString chosen = SaveDialog1->FileName;
+        if (isExistingFile(chosen) &&
             !platform::confirmBox(QStringLiteral("A file exists.\rDo you replace it?"), this))
             return;
         copyControlsToBlock();
         // Written whole to a temporary file first: a failed write keeps the old file.
         const QByteArray block = settingsBlock();
-        platform::writeBlock(FileName, block.constData(), block.size());
+        platform::writeBlock(chosen, block.constData(), block.size());
+        FileName = chosen;
         showFileNameInCaption();
         AddResult(QStringLiteral("File SaveAs [ ") + FileName + QStringLiteral(" ]"));
     });

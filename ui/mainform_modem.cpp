@@ -1,11 +1,16 @@
 // TMainFormBase, the COM menu: Receive and Transmit through the model's programmer, one
 // modem command at a time, and the close that waits for a running command.
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPalette>
+#include <QSignalBlocker>
 
 #include "core/portsession.h"
 #include "platform/guard.h"
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
+#include "ui/channelgrid.h"
 #include "ui/mainform.h"
 
 namespace kvui {
@@ -22,29 +27,95 @@ void TMainFormBase::showReceiveProgress(int percent) {
     AddResult(kvcore::progressLine(percent, QStringLiteral("Receive")));
 }
 
+struct TMainFormBase::WindowState {
+    QByteArray block;
+    QByteArray controls;  // the block with the set-mode controls copied in
+    QList<QStringList> rows;
+    int gridRow;
+    int currentCh;
+    QStringList panelTexts;  // E_ChNo, E_RxFrq, E_TxFrq
+    QList<int> boxIndexes;
+    QList<QPalette> colours;  // of the edit controls, red marks included
+};
+
+TMainFormBase::WindowState TMainFormBase::saveWindowState() {
+    WindowState s;
+    s.block = settingsBlock();
+    // The set-mode controls travel as the block's set-mode copy, the way files carry them;
+    // the block itself keeps the copy it had.
+    copyControlsToBlock();
+    s.controls = settingsBlock();
+    takeSettingsBlock(s.block);
+    for (int ch = 1; ch <= kvcore::kChannels; ++ch) s.rows << SG_ChData->rowTexts(ch);
+    s.gridRow = SG_ChData->currentRow();
+    s.currentCh = CurrentCh;
+    s.panelTexts = QStringList{E_ChNo->text(), E_RxFrq->text(), E_TxFrq->text()};
+    for (const QComboBox* box : channelBoxes()) s.boxIndexes << box->currentIndex();
+    for (const QWidget* w : editControls()) s.colours << w->palette();
+    return s;
+}
+
+void TMainFormBase::restoreWindowState(const WindowState& s) {
+    takeSettingsBlock(s.controls);
+    showOpenedBlock();  // the set-mode controls; the rows it draws are replaced below
+    takeSettingsBlock(s.block);
+    for (int ch = 1; ch <= kvcore::kChannels; ++ch) SG_ChData->setRow(ch, s.rows[ch - 1]);
+    {
+        // Moving the selection back must not load the panel from the table.
+        const QSignalBlocker quiet(SG_ChData);
+        SG_ChData->setCurrentCell(s.gridRow, 0);
+    }
+    CurrentCh = s.currentCh;
+    E_ChNo->setText(s.panelTexts[0]);
+    E_RxFrq->setText(s.panelTexts[1]);
+    E_TxFrq->setText(s.panelTexts[2]);
+    const QList<QComboBox*> boxes = channelBoxes();
+    for (qsizetype i = 0; i < boxes.size(); ++i) boxes[i]->setCurrentIndex(s.boxIndexes[i]);
+    const QList<QWidget*> controls = editControls();
+    for (qsizetype i = 0; i < controls.size(); ++i) controls[i]->setPalette(s.colours[i]);
+}
+
 void TMainFormBase::ReceivePCKV1Click() {
     runModemCommand([this] {
-        Default1Click();
-        AddResult(QStringLiteral("***** Receive Start *****"));
-        MemoryImage image{};
-        const std::unique_ptr<kvcore::MemoryProgrammer> modem = programmer();
-        {
-            kvcore::PortSession session(*CommX1);
-            const LinkResult r =
-                modem->readMemory(image, [this](int percent) { showReceiveProgress(percent); });
-            if (r != LinkResult::Ok) {
-                reportCommError(r);
-                return;
-            }
+        // The window shows the defaults while the modem is read; a read that fails gives
+        // back everything the user had, unsaved edits included.
+        const WindowState before = saveWindowState();
+        const auto giveBack = [&] {
+            restoreWindowState(before);
+            AddResult(QStringLiteral("Previous Data Restored"));
+        };
+        try {
+            if (receiveMemory()) return;
+        } catch (...) {
+            giveBack();  // a port that cannot be opened; its error box follows
+            throw;
         }
-        if (!modem->hasFormatMark(image)) {
-            AddResult(QStringLiteral("***** EEPROM Error!! *****"));
-            platform::errorBox(QStringLiteral("EEPROM Initialization Error!!"), this);
-            return;
-        }
-        showMemory(image);
-        AddResult(QStringLiteral("***** Receive Finished *****"));
+        giveBack();
     });
+}
+
+bool TMainFormBase::receiveMemory() {
+    Default1Click();
+    AddResult(QStringLiteral("***** Receive Start *****"));
+    MemoryImage image{};
+    const std::unique_ptr<kvcore::MemoryProgrammer> modem = programmer();
+    {
+        kvcore::PortSession session(*CommX1);
+        const LinkResult r =
+            modem->readMemory(image, [this](int percent) { showReceiveProgress(percent); });
+        if (r != LinkResult::Ok) {
+            reportCommError(r);
+            return false;
+        }
+    }
+    if (!modem->hasFormatMark(image)) {
+        AddResult(QStringLiteral("***** EEPROM Error!! *****"));
+        platform::errorBox(QStringLiteral("EEPROM Initialization Error!!"), this);
+        return false;
+    }
+    showMemory(image);
+    AddResult(QStringLiteral("***** Receive Finished *****"));
+    return true;
 }
 
 void TMainFormBase::TransmitPCKV1Click() {

@@ -9,7 +9,13 @@
 //       static Machine::Memory memory();                // a formatted memory to start from
 //       static void fillChannel(Window&, int ch);        // stores a channel through Set
 //       static bool channelUsed(const Window&, int ch);
-//       static void expectDefaults(const Window&);       // table and controls at defaults
+//       // Stored channels, set-mode controls off their defaults, and an edit panel on
+//       // another channel with typed but unstored values: work a failed Receive must keep.
+//       static void fillWindow(Window&);
+//       // The table, the set-mode controls and the edit panel's lists, as bytes.
+//       static QByteArray modelState(const Window&);
+//       // Memories whose format mark is wrong, each with a name.
+//       static std::vector<std::pair<const char*, Machine::Memory>> unformattedMemories();
 //       static std::vector<ReceiveFault<Faults>> receiveFaults();
 //       static std::vector<TransmitFault<Faults>> transmitFaults();
 //       static Faults readBackDifference();              // a write kept wrong by the modem
@@ -19,15 +25,18 @@
 // Include this header in one source file of a test program only.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "emulator.h"
 #include "logtext.h"
 #include "msgrecorder.h"
 #include "serial/CommX.h"
+#include "testdir.h"
 
 namespace kvtest {
 
@@ -65,6 +74,36 @@ class MainWindowTransfer : public testing::Test {
         window->ClearResult();
         boxes.boxes.clear();
     }
+    // Everything of the window a failed Receive must give back, seen from outside.
+    QStringList shown() const {
+        const Window& w = *window;
+        QStringList s;
+        for (int row = 1; row <= 16; ++row)
+            for (int c = 1; c <= w.model().gridHeadings.size(); ++c) s << w.cellText(row, c);
+        s << QString::number(w.CurrentCh) << w.E_ChNo->text() << w.E_RxFrq->text()
+          << w.E_TxFrq->text() << w.E_RxFrq->palette().color(QPalette::Base).name()
+          << QString::fromLatin1(Traits::modelState(w).toHex());
+        return s;
+    }
+    // Runs a Receive that fails on a window with work in it: the error is reported after
+    // `linesBeforeError` and followed by the restore line, and the window is as it was.
+    void expectFailedReceiveKeepsWindow(const QStringList& linesBeforeError,
+                                        const QString& errorLine, const QString& boxText) {
+        auto& w = *window;
+        const QStringList before = shown();
+        forgetLogAndBoxes();
+        w.ReceivePCKV1Click();
+        QStringList expected{"Default Set", "***** Receive Start *****"};
+        expected << linesBeforeError;
+        if (!errorLine.isEmpty()) expected << errorLine;
+        expected << "Previous Data Restored";
+        EXPECT_EQ(logLines(*w.LB_Result), expected);
+        ASSERT_EQ(boxes.boxes.size(), 1) << boxes.texts().join('|').toStdString();
+        EXPECT_EQ(boxes.boxes[0].kind, platform::MsgKind::Error);
+        EXPECT_TRUE(boxes.boxes[0].text.startsWith(boxText)) << boxes.boxes[0].text.toStdString();
+        EXPECT_FALSE(w.CommX1->IsOpen());
+        EXPECT_EQ(shown(), before);
+    }
 
     MessageRecorder boxes;
     EmulatedModem<Machine> modem{1, Traits::memory()};
@@ -73,23 +112,30 @@ class MainWindowTransfer : public testing::Test {
 
 TYPED_TEST_SUITE_P(MainWindowTransfer);
 
-TYPED_TEST_P(MainWindowTransfer, ReceiveLinkFaults) {
-    auto& w = *this->window;
+TYPED_TEST_P(MainWindowTransfer, FailedReceiveKeepsTheWindow) {
+    TypeParam::fillWindow(*this->window);
     for (const auto& c : TypeParam::receiveFaults()) {
         SCOPED_TRACE(c.what);
-        // Something in the window first, to see what the failed read leaves of it.
-        TypeParam::fillChannel(w, 2);
-        this->forgetLogAndBoxes();
         this->modem.arm(c.faults);
-        w.ReceivePCKV1Click();
         const QString message = this->commError(c.error);
-        QStringList expected{"Default Set", "***** Receive Start *****"};
-        expected << progressLines("Receive", c.progressUpTo) << "***** " + message + " *****";
-        EXPECT_EQ(logLines(*w.LB_Result), expected);
-        this->expectOneBox(platform::MsgKind::Error, message);
-        EXPECT_FALSE(w.CommX1->IsOpen());
-        TypeParam::expectDefaults(w);
-        this->modem.arm({});
+        this->expectFailedReceiveKeepsWindow(progressLines("Receive", c.progressUpTo),
+                                             "***** " + message + " *****", message);
+    }
+    this->modem.arm({});
+    // A format mark with either byte wrong.
+    for (const auto& [what, memory] : TypeParam::unformattedMemories()) {
+        SCOPED_TRACE(what);
+        this->modem.setMemory(memory);
+        this->expectFailedReceiveKeepsWindow(progressLines("Receive", 100),
+                                             "***** EEPROM Error!! *****",
+                                             "EEPROM Initialization Error!!");
+    }
+    {
+        SCOPED_TRACE("port that cannot be opened");
+        qputenv("KVPROG_COM1", "/nonexistent/ttyKV");
+        this->expectFailedReceiveKeepsWindow({}, {},
+                                             "It was open, and it didn't come [ the port ].");
+        qputenv("KVPROG_COM1", QByteArray::fromStdString(this->modem.devicePath()));
     }
 }
 
@@ -122,7 +168,7 @@ TYPED_TEST_P(MainWindowTransfer, ReadBackDifferenceIsDataWriteNg) {
     EXPECT_FALSE(w.CommX1->IsOpen());
 }
 
-REGISTER_TYPED_TEST_SUITE_P(MainWindowTransfer, ReceiveLinkFaults, TransmitLinkFaults,
+REGISTER_TYPED_TEST_SUITE_P(MainWindowTransfer, FailedReceiveKeepsTheWindow, TransmitLinkFaults,
                             ReadBackDifferenceIsDataWriteNg);
 
 }  // namespace kvtest

@@ -198,7 +198,7 @@ TEST(SettingsFileRoundTrip, GoldenFileWrittenOffsetByOffset) {
         ASSERT_EQ(uint8_t(b[offset]), uint8_t(expected.bytes()[offset])) << "offset " << offset;
 }
 
-TEST(SettingsFileRoundTrip, GoldenFileOpensOnScreenAndKeepsItsGaps) {
+TEST(SettingsFileRoundTrip, GoldenFileOpensOnScreenAndSavesBack) {
     MessageRecorder boxes;
     FileDialogScript dialogs;
     kvtest::writeFile("golden.DAT", sampleFile().bytes());
@@ -219,49 +219,93 @@ TEST(SettingsFileRoundTrip, GoldenFileOpensOnScreenAndKeepsItsGaps) {
     dialogs.answers.push_back(QStringLiteral("copy.DAT"));
     w.SaveAs1Click();
     EXPECT_EQ(kvtest::readFile("copy.DAT"), sampleFile().bytes()) << "gaps included";
+
+    // Save takes the set-mode controls as they are now, not as the file had them.
+    w.RG_Data->setItemIndex(0);
+    w.RG_SB->setItemIndex(2);
+    w.CB_Save->setCurrentIndex(3);
+    w.Save1Click();
+    BlockImage changed = sampleFile();
+    changed.i32(768, 0).i32(788, 2).i32(812, 3);
+    EXPECT_EQ(kvtest::readFile("copy.DAT"), changed.bytes());
 }
 
 // ---------------------------------------------------------------------------------------------
 // Open: sizes, missing names, cancel, protected and hostile files
 
-TEST(SettingsFileOpen, ShortFilesFailAndLeaveDefaults) {
-    for (const int size : {0, 823}) {
-        SCOPED_TRACE(size);
-        MessageRecorder boxes;
-        FileDialogScript dialogs;
-        kvtest::writeFile("short.DAT", sampleFile().bytes().left(size));
-        TMainForm w;
+// A window with work in it and a file name of its own, and what of it an Open may change.
+class WindowWithWork {
+  public:
+    WindowWithWork() {
+        dialogs.answers.push_back(QStringLiteral("mine.DAT"));
+        w.SaveAs1Click();
         setChannel(w, 5, "230.0", "230.0", 1, 1, 1, 1, 1);
-        const QStringList before = logLines(w);
-        openFile(w, dialogs, "short.DAT");
+        w.RG_SB->setItemIndex(1);
+        w.E_TxFrq->setText("231");  // typed, not stored
+        boxes.boxes.clear();
+        before = state();
+    }
+    QStringList state() const {
+        return allCells(w) + logLines(w) +
+               QStringList{w.FileName, w.windowTitle(), w.E_TxFrq->text(),
+                           QString::fromLatin1(blockBytes(w.SetData).toHex()),
+                           QString::fromLatin1(modeBytes(w.controlSetMode()).toHex())};
+    }
 
-        ASSERT_EQ(boxes.boxes.size(), 1);
-        EXPECT_EQ(boxes.boxes[0].kind, platform::MsgKind::Error);
-        EXPECT_EQ(boxes.boxes[0].text, "Read beyond end of file: short.DAT");
-        EXPECT_EQ(w.FileName, "short.DAT");
-        EXPECT_EQ(w.windowTitle(), "KV417R - short.DAT");
-        EXPECT_EQ(logLines(w), before + QStringList{"Default Set"});
-        EXPECT_EQ(allCells(w), QStringList(16 * 7, QString()));
-        EXPECT_EQ(modeBytes(w.controlSetMode()), modeBytes(kva::defaultSetMode()));
-        // What a later Save or Print takes is what the screen shows: the defaults.
-        EXPECT_EQ(blockBytes(w.SetData), BlockImage::defaults().bytes());
+    MessageRecorder boxes;
+    FileDialogScript dialogs;
+    TMainForm w;
+    QStringList before;
+};
+
+TEST(SettingsFileOpen, ShortOrUnreadableFilesChangeNothing) {
+    const QByteArray full = sampleFile().bytes();
+    // /proc/self/mem opens but cannot be read at its start, for root too.
+    const std::pair<QString, QByteArray> cases[] = {{"empty.DAT", full.left(0)},
+                                                    {"ten.DAT", full.left(10)},
+                                                    {"short.DAT", full.left(823)},
+                                                    {"/proc/self/mem", {}}};
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        if (!name.startsWith('/')) kvtest::writeFile(name, bytes);
+        WindowWithWork work;
+        openFile(work.w, work.dialogs, name);
+        ASSERT_EQ(work.boxes.boxes.size(), 1);
+        EXPECT_EQ(work.boxes.boxes[0].kind, platform::MsgKind::Error);
+        if (!name.startsWith('/')) {
+            EXPECT_EQ(work.boxes.boxes[0].text, "Read beyond end of file: " + name);
+        }
+        EXPECT_EQ(work.state(), work.before);
     }
 }
 
-TEST(SettingsFileOpen, FullAndLongerFilesLoadTheirFirst824Bytes) {
-    for (const int extra : {0, 76}) {
-        SCOPED_TRACE(extra);
-        MessageRecorder boxes;
-        FileDialogScript dialogs;
-        kvtest::writeFile("long.DAT", sampleFile().bytes() + QByteArray(extra, '\x7F'));
-        TMainForm w;
-        openFile(w, dialogs, "long.DAT");
-        EXPECT_TRUE(boxes.boxes.isEmpty());
-        EXPECT_EQ(blockBytes(w.SetData), sampleFile().bytes());
-        EXPECT_EQ(logLines(w).last(), "File Open [ long.DAT ]");
-        w.Save1Click();
-        EXPECT_EQ(kvtest::readFile("long.DAT"), sampleFile().bytes()) << "saved as 824 bytes";
-    }
+TEST(SettingsFileOpen, LongerFileOpensOnlyWhenConfirmed) {
+    kvtest::writeFile("full.DAT", sampleFile().bytes());
+    kvtest::writeFile("long.DAT", sampleFile().bytes() + QByteArray(76, '\x7F'));
+    WindowWithWork work;
+    openFile(work.w, work.dialogs, "full.DAT");
+    EXPECT_TRUE(work.boxes.boxes.isEmpty()) << "no question for a file of 824 bytes";
+    EXPECT_EQ(blockBytes(work.w.SetData), sampleFile().bytes());
+
+    WindowWithWork refused;
+    refused.boxes.answers.push_back(platform::MsgResult::No);
+    openFile(refused.w, refused.dialogs, "long.DAT");
+    ASSERT_EQ(refused.boxes.boxes.size(), 1);
+    EXPECT_EQ(refused.boxes.boxes[0].kind, platform::MsgKind::Confirmation);
+    EXPECT_EQ(refused.boxes.boxes[0].buttons, platform::MsgButtons::YesNo);
+    EXPECT_EQ(refused.boxes.boxes[0].text,
+              "This file is 900 bytes long; KV417R settings files are 824 bytes.\r"
+              "Open it anyway?");
+    EXPECT_EQ(refused.state(), refused.before);
+
+    WindowWithWork taken;
+    openFile(taken.w, taken.dialogs, "long.DAT");
+    EXPECT_EQ(taken.boxes.boxes.size(), 1);
+    EXPECT_EQ(blockBytes(taken.w.SetData), sampleFile().bytes());
+    EXPECT_EQ(taken.w.windowTitle(), "KV417R - long.DAT");
+    EXPECT_EQ(logLines(taken.w).last(), "File Open [ long.DAT ]");
+    taken.w.Save1Click();
+    EXPECT_EQ(kvtest::readFile("long.DAT"), sampleFile().bytes()) << "saved as 824 bytes";
 }
 
 TEST(SettingsFileOpen, CancelMissingNameOrFolderLoadNothing) {
@@ -322,6 +366,7 @@ TEST(SettingsFileOpen, HostileValuesOpenSafelyAndShowSaneCells) {
     file.channel(2, 0x7F, 1e308, -1e308, 5, -1, 2, lo, hi);
     file.channel(3, 1, inf, 4.9e-324, -1, 1, 1, 1, -1);
     for (int i = 48 * 3; i < 768; ++i) file.u8(i, 0xFF);  // channels 4 to 16: NaNs and -1
+    file.channel(4, 1, 1000.0, -45.1, 0, 0, 0, 0, 0);     // longer than a typed frequency
     file.setMode({lo, hi, -2, 2, 99, -1, 3, lo, hi, 5, 12, 9, 7});
     kvtest::writeFile("hostile.DAT", file.bytes());
 
@@ -343,11 +388,15 @@ TEST(SettingsFileOpen, HostileValuesOpenSafelyAndShowSaneCells) {
     const kva::TSetMode shown{-1, 1, -1, 1, 1, -1, 2, -1, 1, 1, -1, -1, -1};
     EXPECT_EQ(modeBytes(w.controlSetMode()), modeBytes(shown));
 
-    // Every row loads into the edit panel without trouble.
+    // Every row loads into the edit panel, which shows the frequencies as whole as the grid.
     for (int r = 1; r <= 16; ++r) {
         w.SG_ChData->setCurrentCell(r - 1, 0);
-        EXPECT_LE(w.E_RxFrq->text().size(), 8);
+        EXPECT_EQ(w.E_RxFrq->text(), w.cellText(r, 1)) << r;
+        EXPECT_EQ(w.E_TxFrq->text(), w.cellText(r, 2)) << r;
     }
+    w.SG_ChData->setCurrentCell(3, 0);
+    EXPECT_EQ(w.E_RxFrq->text(), "1000.0000");
+    EXPECT_EQ(w.E_TxFrq->text(), "-45.1000");
 }
 
 TEST(SettingsFileOpen, SleepValueFromFileBlocksTheWrite) {
@@ -385,7 +434,7 @@ TEST(SettingsFileSave, SaveAsOntoAnExistingFile) {
     TMainForm w;
     const QStringList before = logLines(w);
 
-    // No: the name is taken, the caption and the file are not.
+    // No: nothing changes, so the next Save cannot overwrite the file the user kept.
     boxes.answers.push_back(platform::MsgResult::No);
     dialogs.answers.push_back(QStringLiteral("old.DAT"));
     w.SaveAs1Click();
@@ -394,24 +443,20 @@ TEST(SettingsFileSave, SaveAsOntoAnExistingFile) {
     EXPECT_EQ(dialogs.requests.at(0).defaultExt, "DAT");
     EXPECT_EQ(boxes.texts(), QStringList({"A file exists.\rDo you replace it?"}));
     EXPECT_EQ(boxes.boxes[0].buttons, platform::MsgButtons::YesNo);
-    EXPECT_EQ(w.FileName, "old.DAT");
+    EXPECT_EQ(w.FileName, "noname.dat");
     EXPECT_EQ(w.windowTitle(), "KV417R - noname.dat");
-    EXPECT_EQ(kvtest::readFile("old.DAT"), "keep me");
     EXPECT_EQ(logLines(w), before);
-
-    // The next Save goes to that name.
     w.Save1Click();
-    EXPECT_EQ(kvtest::readFile("old.DAT"), BlockImage::defaults().bytes());
-    EXPECT_EQ(logLines(w).last(), "File Save [ old.DAT ]");
-    EXPECT_EQ(w.windowTitle(), "KV417R - noname.dat");
-    EXPECT_FALSE(QFile::exists("noname.dat"));
+    EXPECT_EQ(kvtest::readFile("old.DAT"), "keep me");
+    EXPECT_EQ(kvtest::readFile("noname.dat"), BlockImage::defaults().bytes());
 
-    // Yes: replaced, and now the caption follows.
+    // Yes: replaced, and now the name and the caption follow.
     kvtest::writeFile("old.DAT", QByteArray(2000, 'x'));
     dialogs.answers.push_back(QStringLiteral("old.DAT"));
     w.SaveAs1Click();
     EXPECT_EQ(boxes.texts().last(), "A file exists.\rDo you replace it?");
     EXPECT_EQ(kvtest::readFile("old.DAT"), BlockImage::defaults().bytes());
+    EXPECT_EQ(w.FileName, "old.DAT");
     EXPECT_EQ(w.windowTitle(), "KV417R - old.DAT");
     EXPECT_EQ(logLines(w).last(), "File SaveAs [ old.DAT ]");
 }
@@ -459,4 +504,5 @@ TEST(SettingsFileSave, FailedSaveKeepsTheOldFile) {
         << "no temporary file left behind";
     EXPECT_EQ(logLines(w), before);
     EXPECT_EQ(w.windowTitle(), "KV417R - keep.DAT");
+    EXPECT_EQ(w.FileName, "keep.DAT") << "a failed Save As keeps the old name";
 }

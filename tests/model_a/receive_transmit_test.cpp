@@ -55,13 +55,6 @@ void storeChannel(TMainForm& w, int ch, const QString& rx, const QString& tx) {
     ASSERT_TRUE(w.SetData.Ch[ch - 1].Used);
 }
 
-void expectDefaults(const TMainForm& w) {
-    for (const auto& ch : w.SetData.Ch) EXPECT_FALSE(ch.Used);
-    for (int c = 1; c <= 7; ++c) EXPECT_EQ(w.cellText(1, c), "");
-    EXPECT_EQ(w.RG_SB->ItemIndex(), 3);
-    EXPECT_EQ(w.CB_Tot->currentIndex(), 0);
-}
-
 }  // namespace
 
 // The KV417R's side of the shared link-fault and verify-fault cases.
@@ -73,7 +66,34 @@ struct Kv417rTransfer {
     static Machine::Memory memory() { return goldenMemory(); }
     static void fillChannel(Window& w, int ch) { storeChannel(w, ch, "224", "225"); }
     static bool channelUsed(const Window& w, int ch) { return w.SetData.Ch[ch - 1].Used; }
-    static void expectDefaults(const Window& w) { ::expectDefaults(w); }
+
+    static void fillWindow(Window& w) {
+        storeChannel(w, 2, "224", "225");
+        storeChannel(w, 16, "229.5125", "230");
+        w.RG_SB->setItemIndex(1);
+        w.CB_Save->setCurrentIndex(5);
+        w.SG_ChData->setCurrentCell(4, 0);  // channel 5, empty, with unstored edits
+        w.E_RxFrq->setText("231");
+        w.CB_SQL->setCurrentIndex(6);
+        ASSERT_EQ(w.CurrentCh, 5);
+    }
+    static QByteArray modelState(const Window& w) {
+        const kva::TSetMode m = w.controlSetMode();
+        QByteArray s(reinterpret_cast<const char*>(&w.SetData), sizeof w.SetData);
+        s.append(reinterpret_cast<const char*>(&m), sizeof m);
+        for (const QComboBox* box : {w.CB_Power, w.CB_BR, w.CB_DA, w.CB_MBR, w.CB_SQL})
+            s.append(char(box->currentIndex()));
+        return s;
+    }
+    static std::vector<std::pair<const char*, Machine::Memory>> unformattedMemories() {
+        Machine::Memory firstWrong = goldenMemory();
+        firstWrong[0xFE] = 0xE2;
+        Machine::Memory secondWrong = goldenMemory();
+        secondWrong[0xFF] = 0x5B;
+        return {{"erased", Machine::erasedMemory()},
+                {"0xFE wrong", firstWrong},
+                {"0xFF wrong", secondWrong}};
+    }
 
     static std::vector<kvtest::ReceiveFault<Faults>> receiveFaults() {
         std::vector<kvtest::ReceiveFault<Faults>> cases;
@@ -135,7 +155,6 @@ class ModemCommands : public testing::Test {
     void storeChannel(int ch, const QString& rx, const QString& tx) {
         ::storeChannel(*window, ch, rx, tx);
     }
-    void expectDefaults() { ::expectDefaults(*window); }
 
     kvtest::MessageRecorder boxes;
     kvtest::EmulatedModem<Kv417r> modem{1, goldenMemory()};
@@ -192,26 +211,6 @@ TEST_F(ModemCommands, ReceiveFillsGridControlsAndPanel) {
     EXPECT_EQ(w.windowTitle(), "KV417R - noname.dat");
     w.show();
     w.grab().save(kvtest::artefactPath("kvprog_a_after_receive.png"));
-}
-
-TEST_F(ModemCommands, ReceiveOfErasedMemoryFailsMarkerCheck) {
-    modem.with([](Kv417r& m) { m.setMemory(Kv417r::erasedMemory()); });
-    window->ReceivePCKV1Click();
-    EXPECT_EQ(commandLines(*window).last(), "***** EEPROM Error!! *****");
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].kind, platform::MsgKind::Error);
-    EXPECT_EQ(boxes.boxes[0].text, "EEPROM Initialization Error!!");
-    EXPECT_FALSE(window->CommX1->IsOpen());
-    expectDefaults();
-}
-
-TEST_F(ModemCommands, PortThatCannotBeOpened) {
-    qputenv("KVPROG_COM1", "/nonexistent/ttyKV");
-    window->ReceivePCKV1Click();
-    EXPECT_EQ(commandLines(*window), QStringList({"Default Set", "***** Receive Start *****"}));
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_TRUE(boxes.boxes[0].text.startsWith("It was open, and it didn't come [ the port ]."));
-    EXPECT_FALSE(window->CommX1->IsOpen());
 }
 
 TEST_F(ModemCommands, TransmitWritesVerifiesAndLeavesWindowAlone) {

@@ -2,11 +2,13 @@
 // file name part.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 
 #include "testdir.h"
 #include "ui/channelgrid.h"
+#include "ui/controls.h"
 #include "ui/listpage.h"
 #include "ui/resultlog.h"
 
@@ -69,4 +71,24 @@ TEST(ListPage, FileNamePartTakesEitherSeparator) {
         {"", ""},
     };
     for (const auto& p : paths) EXPECT_EQ(kvui::fileNamePart(p[0]), p[1]) << p[0];
+}
+
+TEST(FrequencyBox, LimitsTypingNotWhatIsShown) {
+    QWidget parent;
+    QLineEdit* box = kvui::makeFrequencyBox("E_RxFrq", &parent);
+    QTest::keyClicks(box, "229.51250");
+    EXPECT_EQ(box->text(), "229.5125");
+
+    box->setText("1000.0000");  // from a modem or a file
+    EXPECT_EQ(box->text(), "1000.0000");
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClicks(box, "1");
+    EXPECT_EQ(box->text(), "1000.0000") << "never longer than shown";
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, "12");
+    EXPECT_EQ(box->text(), "1000.0001") << "but it may be edited";
+
+    box->setText("224");
+    QTest::keyClicks(box, "1234567");
+    EXPECT_EQ(box->text(), "22412345");
 }
