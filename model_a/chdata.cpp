@@ -39,6 +39,13 @@ std::optional<uint64_t> wholeKhz(double khz) {
     return static_cast<uint64_t>(std::round(khz));
 }
 
+// f in MHz as the whole kHz the modem stores.
+std::optional<uint64_t> wholeKhzOf(double f) {
+    // The product is formed in extended precision and then stored as a double, which
+    // decides on which side of a half some values fall (229.5125 gives 229512.5).
+    return wholeKhz(static_cast<double>(static_cast<long double>(f) * 1000.0L));
+}
+
 }  // namespace
 
 FrqLimits limitsFor(bool production) {
@@ -94,10 +101,7 @@ TSetData defaultSetData() {
 // the "no frequency" value. Fewer than six digits are padded with leading zeros, so that
 // 45.1 MHz reads back as 45.1; more than six: the first six digits are taken.
 Bcd3 FrqToBcd(double f) {
-    // The product is formed in extended precision and then stored as a double, which
-    // decides on which side of a half some values fall (229.5125 gives 229512.5).
-    const double khz = static_cast<double>(static_cast<long double>(f) * 1000.0L);
-    const std::optional<uint64_t> whole = wholeKhz(khz);
+    const std::optional<uint64_t> whole = wholeKhzOf(f);
     if (!whole) return {0, 0, 0};
 
     char digits[24];
@@ -112,6 +116,11 @@ Bcd3 FrqToBcd(double f) {
         std::memcpy(six + (6 - count), digits, count);
     }
     return {bcdPair(six[0], six[1]), bcdPair(six[2], six[3]), bcdPair(six[4], six[5])};
+}
+
+bool frequencyFitsBcd(double f) {
+    const std::optional<uint64_t> whole = wholeKhzOf(f);
+    return whole && *whole <= 999999;
 }
 
 double BcdToFrq(uint8_t b0, uint8_t b1, uint8_t b2) {

@@ -63,6 +63,9 @@ TSetData defaultSetData();
 // Frequency in MHz to packed BCD of its whole-kHz value.
 Bcd3 FrqToBcd(double f);
 double BcdToFrq(uint8_t b0, uint8_t b1, uint8_t b2);
+// True when the six digits hold f to its nearest kHz: 0 up to 999.999 MHz. FrqToBcd cuts a
+// larger value to its first six digits and writes 00 00 00 for a negative or non-finite one.
+bool frequencyFitsBcd(double f);
 
 ChannelBytes encodeChannel(const TChData& ch);
 // Bit 7 of byte 7 clear gives the empty channel.

@@ -28,7 +28,7 @@ void TMainForm::showMemory(const MemoryImage& image) {
 
 QString TMainForm::firstSettingError() const {
     // Production mode may write a table without any channel that has both frequencies.
-    return kvcore::firstSettingError(
+    const QString error = kvcore::firstSettingError(
         {{RG_Data->ItemIndex(), "Data/Audio Signal"},
          {RG_Busy->ItemIndex(), "Busy Signal"},
          {RG_FSQC->ItemIndex(), "FSQC"},
@@ -43,6 +43,16 @@ QString TMainForm::firstSettingError() const {
          {CB_Save->currentIndex(), "Save Time"},
          {CB_SL->currentIndex(), "Sleep"}},
         !productionMarkerPresent() && !kvcore::anyChannelWithBothFrequencies(SetData.Ch));
+    if (!error.isEmpty()) return error;
+    // A used channel's frequency the six BCD digits cannot hold would be written cut short
+    // and still verify; the message names the channel as the grid labels it.
+    for (int ch = 1; ch <= kChannels; ++ch) {
+        const TChData& c = SetData.Ch[ch - 1];
+        if (c.Used && !(frequencyFitsBcd(c.RxFrq) && frequencyFitsBcd(c.TxFrq)))
+            return QStringLiteral("Setting Error!! [Frq. Data ") + kvui::ChannelGrid::rowLabel(ch) +
+                   QStringLiteral("]");
+    }
+    return {};
 }
 
 MemoryImage TMainForm::writeImage() const {

@@ -85,6 +85,15 @@ TEST(FrqToBcd, ValuesWithoutAWholeKhzEncodeAsNoFrequency) {
     }
 }
 
+TEST(FrqToBcd, FitsOnlyWhatSixDigitsHoldToTheNearestKhz) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, bool> cases[] = {
+        {0.0, true},      {45.1, true},          {229.5125, true}, {999.999, true},
+        {999.9994, true}, {999.9995, false},     {1000.0, false},  {1229.5, false},
+        {-0.001, false},  {std::nan(""), false}, {inf, false}};
+    for (const auto& [f, fits] : cases) EXPECT_EQ(kva::frequencyFitsBcd(f), fits) << f;
+}
+
 TEST(BcdToFrq, ReadsBackWholeKhz) {
     const double f = BcdToFrq(0x22, 0x95, 0x13);
     EXPECT_DOUBLE_EQ(f, 229.513);

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <limits>
 #include <memory>
 
 #include "emulator.h"
@@ -306,9 +307,45 @@ TEST_F(ModemCommands, TransmitValidationOrderSendsNothing) {
     EXPECT_FALSE(w.CommX1->IsOpen());
 }
 
+TEST_F(ModemCommands, FrequencyTheCodeCannotHoldStopsTheWriteBeforeThePortOpens) {
+    TMainForm& w = *window;
+    storeChannel(1, "224", "225");
+    // As a settings file or a modem may leave them; only used channels are written.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        int ch;
+        double rx, tx;
+        const char* message;
+    } cases[] = {{3, 1229.5, 230.0, "Setting Error!! [Frq. Data CH 3]"},
+                 {16, 230.0, 1000.0, "Setting Error!! [Frq. Data CH16]"},
+                 {9, 999.9995, 230.0, "Setting Error!! [Frq. Data CH 9]"},  // rounds to 1000
+                 {2, -0.001, 230.0, "Setting Error!! [Frq. Data CH 2]"},
+                 {2, 230.0, nan, "Setting Error!! [Frq. Data CH 2]"}};
+    arm({});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        boxes.boxes.clear();
+        kva::TChData& ch = w.SetData.Ch[c.ch - 1];
+        const kva::TChData before = ch;
+        ch = w.SetData.Ch[0];
+        ch.RxFrq = c.rx;
+        ch.TxFrq = c.tx;
+        w.TransmitPCKV1Click();
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(boxes.boxes[0].kind, platform::MsgKind::Error);
+        EXPECT_EQ(boxes.boxes[0].text, c.message);
+        EXPECT_EQ(logLines(w).last(), "***** Setting Error!! *****");
+        EXPECT_FALSE(logLines(w).contains("***** Transmit Start *****"));
+        ch = before;
+    }
+    EXPECT_TRUE(frames().empty());
+    EXPECT_FALSE(w.CommX1->IsOpen());
+}
+
 TEST_F(ModemCommands, ProductionModeWritesAnEmptyTable) {
     kvtest::writeFile("Seisan.FMT", "");  // looked up anew on every write
     arm({});
+    window->SetData.Ch[5].RxFrq = 1229.5;  // not used, so not written and not in the way
     window->TransmitPCKV1Click();
     ASSERT_EQ(boxes.boxes.size(), 1);
     EXPECT_EQ(boxes.boxes[0].text, "Data Write OK!!");
