@@ -20,6 +20,12 @@ std::optional<uint32_t> parseHexInput(const QString& text) {
     return value;
 }
 
+std::optional<uint32_t> parseHexField(const QString& text, int bytes) {
+    const std::optional<uint32_t> value = parseHexInput(text);
+    if (!value || (bytes < 4 && *value >> (8 * bytes) != 0)) return std::nullopt;
+    return value;
+}
+
 QString hexText(uint32_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QChar('0')).toUpper();
 }

@@ -10,6 +10,10 @@ namespace kvcore {
 // at most eight significant digits. nullopt for anything else.
 std::optional<uint32_t> parseHexInput(const QString& text);
 
+// parseHexInput for a box of `bytes` bytes (1 or 2): nullopt also when the value does not fit
+// them, so that a calibration value is refused rather than cut ("1FF" in a one-byte box).
+std::optional<uint32_t> parseHexField(const QString& text, int bytes);
+
 // `value` as `digits` upper-case hexadecimal digits with leading zeros.
 QString hexText(uint32_t value, int digits);
 

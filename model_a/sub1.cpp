@@ -97,12 +97,13 @@ void TSubForm1::Button3Click() {
         Block written;
         written.fill(0xFF);
         for (const BlockBox& box : blockBoxes()) {
-            const std::optional<uint32_t> value = parseHexInput(box.edit->text());
+            // A value wider than its box is refused: cut to fit, it would verify as written.
+            const std::optional<uint32_t> value =
+                kvcore::parseHexField(box.edit->text(), box.width);
             if (!value) {
                 platform::errorBox(kInputError, this);
                 return;
             }
-            // Digits beyond the box's width are dropped.
             const auto at = static_cast<size_t>(box.firstByte);
             if (box.width == 2) {
                 written[at] = static_cast<uint8_t>(*value >> 8);

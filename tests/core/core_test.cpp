@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "core/commandrunner.h"
+#include "core/hexinput.h"
 #include "core/model.h"
 #include "core/transfer.h"
 #include "testdir.h"
@@ -89,4 +90,22 @@ TEST(ModelDescriptor, MarkerFilesInAnySpellingTheModelAccepts) {
 
     kvtest::writeFile(QString::fromUtf8("\xE7\x94\x9F\xE7\x94\xA3.FMT"), "");
     EXPECT_TRUE(kvcore::productionMarkerPresent(model));
+}
+
+TEST(HexInput, ValuesMustFitTheirBox) {
+    const struct {
+        const char* text;
+        int bytes;
+        std::optional<uint32_t> value;
+    } cases[] = {{"FF", 1, 0xFF},
+                 {"000000FF", 1, 0xFF},
+                 {"1FF", 1, std::nullopt},
+                 {"100", 1, std::nullopt},
+                 {"ffff", 2, 0xFFFF},
+                 {"0000FFFF", 2, 0xFFFF},
+                 {"12345", 2, std::nullopt},
+                 {"10000", 2, std::nullopt},
+                 {"C0G0", 2, std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(kvcore::parseHexField(c.text, c.bytes), c.value) << c.text << " in " << c.bytes;
 }
