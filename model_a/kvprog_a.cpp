@@ -3,10 +3,7 @@
 #include <QStyleFactory>
 
 #include "model_a/descriptor.h"
-#include "model_a/main.h"
-#include "model_a/sub1.h"
-#include "model_a/sub2.h"
-#include "serial/CommX.h"
+#include "model_a/program.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -15,10 +12,7 @@ int main(int argc, char** argv) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 
-    kva::TMainForm mainForm;
-    // One factory and one CH SET window exist hidden from the start, as in every run.
-    kva::TSubForm1 hiddenFactory(&mainForm, mainForm.CommX1);
-    kva::TSubForm2 hiddenChSet(&mainForm, mainForm.CommX1);
-    mainForm.show();
+    const std::unique_ptr<kva::TMainForm> mainForm = kva::createStartWindows();
+    mainForm->show();
     return app.exec();
 }

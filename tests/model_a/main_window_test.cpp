@@ -11,9 +11,12 @@
 #include <QListWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 #include "mainform_a.h"
 #include "model_a/main.h"
+#include "model_a/program.h"
 #include "msgrecorder.h"
 #include "platform/localefmt.h"
 #include "platform/radiogroup.h"
@@ -127,6 +130,26 @@ TEST(MainWindowStartup, ShortPortFileShowsErrorAndStopsStartup) {
     EXPECT_EQ(lines.last(), "Default Set");
     EXPECT_EQ(w.CommX1->PortNo(), 1);
     EXPECT_TRUE(w.N11->isChecked());
+}
+
+TEST(MainWindowStartup, DamagedFactoryIniIsReportedWhenTheFactoryWindowOpens) {
+    kvtest::writeFile("Factory.INI", QByteArray(29, '\x11'));
+    kvtest::MessageRecorder boxes;
+    kva::createStartWindows();
+    EXPECT_TRUE(boxes.boxes.isEmpty()) << "normal mode, where the window can never open";
+    kvtest::writeFile("Seisan.FMT", "");
+    const std::unique_ptr<TMainForm> w = kva::createStartWindows();
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+
+    QTimer closer;  // ends the modal factory window once it shows
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    closer.start(10);
+    w->Factory1Click();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].kind, platform::MsgKind::Error);
+    EXPECT_TRUE(boxes.boxes[0].text.contains("Read beyond end of file"));
 }
 
 TEST(MainWindowEditPanel, SetWithEveryFieldFaultyMarksAllSevenRed) {
