@@ -8,6 +8,7 @@
 
 #include "emulator.h"
 #include "model_a/link.h"
+#include "model_a/programmer.h"
 #include "serial/CommX.h"
 #include "sim/kv417r.h"
 
@@ -40,6 +41,24 @@ TEST(LinkFrame, GoldenFrames) {
     // The largest sum the frame can carry: 4 x 0xFF + 0x08 = 0x0404.
     EXPECT_EQ(bytes(kva::BuildFrame(0xFF, 0xFF, 0xFF, 0xFF)),
               (V{0xCC, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x03, 0xFC}));
+}
+
+TEST(Verify, ComparesEveryWrittenByteAndNoOther) {
+    // The bytes a table write sends: the channels, the current channel, the set-mode bytes
+    // and the marker. A difference at any one of them, first and last of each range
+    // included, fails the compare; anywhere else it does not.
+    const auto written = [](int a) {
+        return a <= 0x7F || (a >= 0xC0 && a <= 0xC1) || (a >= 0xDA && a <= 0xDF) || a >= 0xFE;
+    };
+    TCommX comm;
+    const kva::Programmer modem(comm);
+    kva::MemoryImage image;
+    for (int a = 0; a < 256; ++a) image[a] = static_cast<uint8_t>(a * 7);
+    for (int a = 0; a < 256; ++a) {
+        kva::MemoryImage readBack = image;
+        readBack[a] ^= 0x01;
+        EXPECT_EQ(modem.sameWrittenBytes(image, readBack), !written(a)) << "byte " << a;
+    }
 }
 
 // A port set up like the main window's CommX1, on COM2, which names the emulator's pty.

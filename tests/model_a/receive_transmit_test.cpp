@@ -342,6 +342,17 @@ TEST_F(ModemCommands, FrequencyTheCodeCannotHoldStopsTheWriteBeforeThePortOpens)
     EXPECT_FALSE(w.CommX1->IsOpen());
 }
 
+TEST_F(ModemCommands, ReadBackDifferingOnlyAtTheEndOfARangeIsDataWriteNg) {
+    storeChannel(1, "224", "225");
+    Kv417rFaults f;
+    f.stuckAddress = 0xDF;  // the last set-mode byte; written as 0xB0 with the defaults
+    f.stuckValue = 0x00;
+    arm(f);
+    window->TransmitPCKV1Click();
+    ASSERT_EQ(boxes.texts(), QStringList{"Data Write NG!!"});
+    EXPECT_EQ(logLines(*window).last(), "***** Data Compare NG!! *****");
+}
+
 TEST_F(ModemCommands, ProductionModeWritesAnEmptyTable) {
     kvtest::writeFile("Seisan.FMT", "");  // looked up anew on every write
     arm({});
