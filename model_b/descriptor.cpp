@@ -11,6 +11,7 @@ const kvcore::ModelDescriptor& descriptor() {
         m.title = QStringLiteral("KV938R/935R/931R");
         m.captionPrefix = QStringLiteral("KV93*R - ");
         m.productionLabel = QStringLiteral("検査用");
+        m.settingsModel = QStringLiteral("KV93x");
         m.portFile = QStringLiteral("KV935R.INI");
         // "生産.FMT": copied from Linux the name is UTF-8, from Windows it keeps the
         // Shift-JIS bytes it was made with.
