@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
+#include <memory>
 #include <utility>
 
+#include "model_b/sub1.h"
 #include "platform/radiogroup.h"
+#include "serial/CommX.h"
 #include "ui/channelgrid.h"
 #include "ui/controls.h"
 
@@ -97,13 +99,9 @@ void TMainForm::markPort(int port) {
 
 void TMainForm::Factory1Click() {
     if (!Factory1->isEnabled() || !mayOpenServiceWindow()) return;
-    // Placeholder until the factory window (calibration values, EEPROM INIT) is built: a
-    // new, empty "FACTORY" window each time, shown modally.
-    QDialog form(this);
-    form.setObjectName(QStringLiteral("Form1"));
-    form.setWindowTitle(QStringLiteral("FACTORY"));
-    form.resize(423, 281);
-    form.exec();
+    // A new window each time, so every opening starts from the initial texts.
+    const auto form = std::make_unique<TForm1>(this, CommX1);
+    form->exec();
 }
 
 }  // namespace kvb
