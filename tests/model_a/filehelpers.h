@@ -1,45 +1,16 @@
 #pragma once
-// Shared pieces of the settings-file tests: a scripted file dialog, a settings block built
-// byte by byte at its file offsets, and the window's log.
+// Shared pieces of kvprog_a's settings-file tests: a settings block built byte by byte at
+// its file offsets, and the window's log.
 #include <QByteArray>
 #include <QListWidget>
 #include <QStringList>
-#include <cstring>
-#include <deque>
-#include <optional>
 
+#include "filedialogs.h"
+#include "leimage.h"
 #include "mainform_a.h"
 #include "model_a/main.h"
-#include "platform/dialogs.h"
 
 namespace kvtest {
-
-// Answers the file dialogs from a queue (nullopt = Cancel) and records what they were asked.
-class FileDialogScript {
-  public:
-    struct Request {
-        platform::FileDialogKind kind;
-        QString filter;
-        QString defaultExt;
-    };
-
-    FileDialogScript() {
-        platform::setFileDialogHook([this](platform::FileDialogKind kind, const QString& filter,
-                                           const QString& ext) -> std::optional<QString> {
-            requests.push_back({kind, filter, ext});
-            if (answers.empty()) return std::nullopt;
-            const std::optional<QString> a = answers.front();
-            answers.pop_front();
-            return a;
-        });
-    }
-    ~FileDialogScript() { platform::setFileDialogHook(nullptr); }
-    FileDialogScript(const FileDialogScript&) = delete;
-    FileDialogScript& operator=(const FileDialogScript&) = delete;
-
-    std::deque<std::optional<QString>> answers;
-    std::vector<Request> requests;
-};
 
 inline QByteArray blockBytes(const kva::TSetData& d) {
     return QByteArray(reinterpret_cast<const char*>(&d), sizeof d);
@@ -47,25 +18,10 @@ inline QByteArray blockBytes(const kva::TSetData& d) {
 
 // A settings file written field by field at the offsets of the file format, independent of
 // the struct the program reads it into.
-class BlockImage {
+class BlockImage : public LeImage<BlockImage> {
   public:
-    BlockImage() : bytes_(824, '\0') {}
+    BlockImage() : LeImage(824) {}
 
-    BlockImage& u8(int offset, uint8_t v) {
-        bytes_[offset] = static_cast<char>(v);
-        return *this;
-    }
-    BlockImage& i32(int offset, int32_t v) {
-        const auto u = static_cast<uint32_t>(v);
-        for (int i = 0; i < 4; ++i) bytes_[offset + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-        return *this;
-    }
-    BlockImage& f64(int offset, double v) {
-        uint64_t u;
-        std::memcpy(&u, &v, 8);
-        for (int i = 0; i < 8; ++i) bytes_[offset + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-        return *this;
-    }
     // Channel n (1..16) at 48 * (n - 1).
     BlockImage& channel(int n, uint8_t used, double rx, double tx, int32_t power, int32_t br,
                         int32_t da, int32_t mbr, int32_t sql) {
@@ -95,11 +51,6 @@ class BlockImage {
         b.setMode({0, 0, 0, 0, 0, 3, 2, 0, 1, 0, 0, 0, 0});
         return b;
     }
-
-    const QByteArray& bytes() const { return bytes_; }
-
-  private:
-    QByteArray bytes_;
 };
 
 }  // namespace kvtest

@@ -10,112 +10,26 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTableWidget>
 
 #include "mainform_a.h"
 #include "model_a/main.h"
 #include "msgrecorder.h"
+#include "pdfcheck.h"
 #include "platform/dialogs.h"
 #include "platform/radiogroup.h"
 #include "testdir.h"
 
 using kva::TMainForm;
+using kvtest::havePoppler;
 using kvtest::logLines;
 using kvtest::MessageRecorder;
+using kvtest::PdfPage;
+using kvtest::PdfWord;
+using kvtest::PrinterChoice;
+using kvtest::readPdf;
 
 namespace {
-
-// Printer Set answered by the test: print into `pdf`, in the orientation given (or leave
-// the orientation as the program set it).
-class PrinterChoice {
-  public:
-    explicit PrinterChoice(const QString& pdf, std::optional<QPageLayout::Orientation> o = {}) {
-        platform::setPrinterSetupHook([pdf, o](QPrinter& p) {
-            p.setOutputFormat(QPrinter::PdfFormat);
-            p.setOutputFileName(pdf);
-            p.setPageSize(QPageSize(QPageSize::A4));
-            if (o) p.setPageOrientation(*o);
-            return true;
-        });
-    }
-    ~PrinterChoice() {
-        platform::setPrinterSetupHook(nullptr);
-        platform::resetCurrentPrinter();
-    }
-};
-
-bool havePoppler() {
-    return !QStandardPaths::findExecutable("pdftotext").isEmpty() &&
-           !QStandardPaths::findExecutable("pdfinfo").isEmpty();
-}
-
-// The output of a poppler tool. On a busy machine the tool may once fail to start or to
-// finish, which says nothing of the PDF: that run is repeated. Any other failure is
-// reported as what it is, not as a page that lacks words.
-QString run(const QString& program, const QStringList& args) {
-    for (int attempt = 1;; ++attempt) {
-        QProcess p;
-        p.start(program, args);
-        const bool finished = p.waitForFinished(120000);
-        const bool ranToItsEnd = finished && p.exitStatus() == QProcess::NormalExit;
-        if (ranToItsEnd && p.exitCode() == 0) return QString::fromUtf8(p.readAllStandardOutput());
-        if (ranToItsEnd || attempt == 2) {
-            ADD_FAILURE() << program.toStdString() << " " << args.join(' ').toStdString()
-                          << " failed: " << p.errorString().toStdString() << ", exit code "
-                          << p.exitCode() << ", " << p.readAllStandardError().toStdString();
-            return {};
-        }
-    }
-}
-
-struct Word {
-    QString text;
-    double xMin, yMin, xMax, yMax;
-};
-struct PdfPage {
-    double width = 0, height = 0;
-    std::vector<Word> words;
-    const Word* word(const QString& w) const {
-        for (const Word& x : words)
-            if (x.text == w) return &x;
-        return nullptr;
-    }
-    // The occurrence lowest on the page, whatever the reading order.
-    const Word* lowest(const QString& w) const {
-        const Word* found = nullptr;
-        for (const Word& x : words)
-            if (x.text == w && (!found || x.yMin > found->yMin)) found = &x;
-        return found;
-    }
-};
-
-// Words with their boxes in points, from pdftotext -bbox.
-PdfPage readPdf(const QString& pdf) {
-    PdfPage page;
-    const QString html = run("pdftotext", {"-bbox", pdf, "-"});
-    const QRegularExpression pageRe(R"re(<page width="([\d.]+)" height="([\d.]+)">)re");
-    if (const auto m = pageRe.match(html); m.hasMatch()) {
-        page.width = m.captured(1).toDouble();
-        page.height = m.captured(2).toDouble();
-    }
-    const QRegularExpression wordRe(
-        R"re(<word xMin="([\d.-]+)" yMin="([\d.-]+)" xMax="([\d.-]+)" yMax="([\d.-]+)">([^<]*)</word>)re");
-    for (auto it = wordRe.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        page.words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
-                              m.captured(3).toDouble(), m.captured(4).toDouble()});
-    }
-    return page;
-}
-
-int pageCount(const QString& pdf) {
-    const QRegularExpression re(R"(Pages:\s+(\d+))");
-    const auto m = re.match(run("pdfinfo", {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 void setChannel(TMainForm& w, int ch, const QString& rx, const QString& tx) {
     w.SG_ChData->setCurrentCell(ch - 1, 0);
@@ -153,8 +67,8 @@ TEST(PrintWindow, PrintsTheListIntoTheChosenPdf) {
     EXPECT_EQ(w.SetData.Mode.SP, 1);
 
     ASSERT_TRUE(QFile::exists(pdf));
-    EXPECT_EQ(pageCount(pdf), 1);
-    const QString text = run("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_EQ(kvtest::pdfPageCount(pdf), 1);
+    const QString text = kvtest::runTool("pdftotext", {"-layout", pdf, "-"});
     for (const char* expected :
          {"KORVAN ELECTRONICS IND.CO.,LTD.", "KV417R Setting Data List", "[ site-7.DAT ]",
           "RX Frq.[MHz]", "MODEM BR", "229.5125", "234.9875", "2400/1200bps", "1200 [sec]",
@@ -165,28 +79,17 @@ TEST(PrintWindow, PrintsTheListIntoTheChosenPdf) {
     // Landscape, and nothing beyond the paper's edge.
     const PdfPage page = readPdf(pdf);
     EXPECT_GT(page.width, page.height);
-    ASSERT_FALSE(page.words.empty());
-    for (const Word& word : page.words) {
-        EXPECT_GE(word.xMin, 0) << word.text.toStdString();
-        EXPECT_LE(word.xMax, page.width) << word.text.toStdString();
-        EXPECT_LE(word.yMax, page.height) << word.text.toStdString();
-    }
+    kvtest::expectWordsOnThePaper(page);
     // The rightmost column and the last line are on the page.
     EXPECT_NE(page.word("SQL"), nullptr);
     EXPECT_NE(page.word("Sleep"), nullptr);
     // Headings and values stand in one column, rows one line apart.
-    const Word* ch = page.word("CH");
-    const Word* korvan = page.word("KORVAN");
+    const PdfWord* ch = page.word("CH");
+    const PdfWord* korvan = page.word("KORVAN");
     ASSERT_TRUE(ch && korvan);
     EXPECT_NEAR(ch->xMin, korvan->xMin, 1.0) << "both at x = 3 W";
 
-    QFile::remove(kvtest::artefactPath("kvprog_a_setting_list.pdf"));
-    QFile::copy(pdf, kvtest::artefactPath("kvprog_a_setting_list.pdf"));
-    if (!QStandardPaths::findExecutable("pdftoppm").isEmpty()) {
-        const QString png = kvtest::artefactPath("kvprog_a_setting_list");
-        run("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, png});
-        EXPECT_TRUE(QFile::exists(png + ".png"));
-    }
+    kvtest::keepPdfArtefact(pdf, "kvprog_a_setting_list");
 }
 
 TEST(PrintWindow, PortraitChosenInPrinterSetIsKept) {
@@ -222,8 +125,8 @@ TEST(PrintWindow, SameProportionsAtTwoResolutions) {
     // The lowest "16" is channel 16's number: on the 16th of a month the date in the
     // header reads "16" as well.
     for (const char* word : {"KORVAN", "SQL", "Sleep", "16"}) {
-        const Word* a = pages[0].lowest(word);
-        const Word* b = pages[1].lowest(word);
+        const PdfWord* a = pages[0].lowest(word);
+        const PdfWord* b = pages[1].lowest(word);
         ASSERT_TRUE(a && b) << word;
         EXPECT_NEAR(a->xMin, b->xMin, pages[1].width * 0.02) << word;
         EXPECT_NEAR(a->yMin, b->yMin, pages[1].height * 0.02) << word;

@@ -4,12 +4,11 @@
 
 #include <QDateTime>
 #include <limits>
-#include <map>
-#include <utility>
 
 #include "model_a/printlist.h"
 #include "platform/canvas.h"
 #include "platform/localefmt.h"
+#include "recordedpage.h"
 
 using platform::TRecordingCanvas;
 
@@ -20,35 +19,21 @@ constexpr int H = TRecordingCanvas::lineHeight;
 
 const QDateTime kWhen(QDate(2024, 3, 9), QTime(14, 5, 7));
 
-// Texts by position in W and H units.
-using Page = std::map<std::pair<int, int>, QString>;
+using Page = kvtest::RecordedPage;
 
 Page print(const kva::TSetData& data, const QString& fileName = "noname.dat",
            TRecordingCanvas* keep = nullptr) {
     TRecordingCanvas local;
     TRecordingCanvas& c = keep ? *keep : local;
     kva::printSettingList(c, data, fileName, kWhen);
-    Page page;
-    for (const auto& t : c.texts) {
-        EXPECT_EQ(t.x % W, 0) << t.text.toStdString();
-        EXPECT_EQ(t.y % H, 0) << t.text.toStdString();
-        const auto [it, inserted] = page.emplace(std::make_pair(t.x / W, t.y / H), t.text);
-        EXPECT_TRUE(inserted) << "two texts at one place: " << t.text.toStdString();
-    }
-    return page;
+    return kvtest::recordedPage(c);
 }
 
 QString at(const Page& page, int x, int y) {
-    const auto it = page.find({x, y});
-    return it == page.end() ? QString() : it->second;
+    return kvtest::textAt(page, x, y);
 }
-
-// Texts of table row y (channels are rows 12 to 27), left to right.
 QStringList row(const Page& page, int y) {
-    QStringList texts;
-    for (const auto& [pos, text] : page)
-        if (pos.second == y) texts << QString::number(pos.first) + "=" + text;
-    return texts;
+    return kvtest::pageRow(page, y);
 }
 
 QString modeValue(const kva::TSetMode& m, int y) {
