@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <span>
 
 namespace platform {
 class TCanvas;
@@ -23,6 +24,21 @@ QString pick(const QStringList& texts, int32_t index, const QString& fallback = 
 // Two-valued fields print their first text for 0 and the second for any other value.
 QString either(int32_t value, const char* zero, const char* other);
 
+// Texts both lists print alike. A channel's baud rate, data/audio and modem baud rate print
+// nothing for an index outside their lists; the time-out timer and the save time print OFF.
+QString brText(int32_t index);    // "4800bps", "2400/1200bps"
+QString daText(int32_t index);    // "OFF", "ON"
+QString mbrText(int32_t index);   // "2400bps", "1200bps"
+QString totText(int32_t index);   // "OFF       ", " 30  [sec]" .. "1200 [sec]"
+QString saveText(int32_t index);  // "OFF      ", "0.5 [sec]" .. "9.0 [sec]"
+
+// A column of the channel table: its heading at headingX on line 10, its values at valueX.
+struct ListColumn {
+    const char* heading;
+    int headingX;
+    int valueX;
+};
+
 class ListPage {
   public:
     // Begins the document, sets font and pen, and measures W and H.
@@ -35,6 +51,8 @@ class ListPage {
     // Maker and date/time on line 2, rules on lines 4 and 7, and on line 5 `title` followed
     // by "     [ " + the name part of `fileName` + " ]".
     void header(const QString& title, const QString& fileName, const QDateTime& now);
+    // The headings of the channel table on line 10.
+    void headings(std::span<const ListColumn> columns);
     // Ends the document: the page goes to the printer.
     void finish();
 
