@@ -1,9 +1,10 @@
-// TMainForm of kvprog_b, the File menu: settings files hold the raw 800-byte settings block.
+// TMainForm of kvprog_b, the File menu: settings files hold the raw 800-byte settings
+// block, and the printed setting list shows it.
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
 #include "model_b/main.h"
+#include "model_b/printlist.h"
 
 namespace kvb {
 
@@ -25,10 +26,8 @@ void TMainForm::copyControlsToBlock() {
     SetData.Mode = controlSetMode();
 }
 
-void TMainForm::drawSettingList(platform::TCanvas&, const QDateTime&) const {
-    // Not built yet: the printed setting list of the KV938R/935R/931R. File > Print stays
-    // disabled until it is.
-    throw std::runtime_error("The KV93*R setting list cannot be printed yet.");
+void TMainForm::drawSettingList(platform::TCanvas& canvas, const QDateTime& now) const {
+    printSettingList(canvas, SetData, FileName, now);
 }
 
 }  // namespace kvb

@@ -170,8 +170,8 @@ void TMainForm::buildMenus() {
     for (QAction* a : {N11, N21, N31, N41}) a->setCheckable(false);
     buildVersionItem();
 
-    // Not built yet: the KV93x link (Receive, Transmit) and the printed setting list.
-    for (const char* name : {"ReceivePCKV1", "TransmitPCKV1", "Print1"})
+    // Not built yet: the KV93x link (Receive, Transmit).
+    for (const char* name : {"ReceivePCKV1", "TransmitPCKV1"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
