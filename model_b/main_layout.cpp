@@ -169,10 +169,6 @@ void TMainForm::buildMenus() {
     // The chosen port shows in brackets, not as a check mark.
     for (QAction* a : {N11, N21, N31, N41}) a->setCheckable(false);
     buildVersionItem();
-
-    // Not built yet: the KV93x link (Receive, Transmit).
-    for (const char* name : {"ReceivePCKV1", "TransmitPCKV1"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
 }  // namespace kvb

@@ -1,18 +1,17 @@
 // TMainForm of kvprog_b, COM > Receive and COM > Transmit: the modem's memory into the
 // window, the checks before a write, and the window into the image a write sends.
 #include <QComboBox>
-#include <stdexcept>
 
 #include "model_b/main.h"
+#include "model_b/programmer.h"
 #include "platform/radiogroup.h"
+#include "serial/CommX.h"
 #include "ui/channelgrid.h"
 
 namespace kvb {
 
 std::unique_ptr<kvcore::MemoryProgrammer> TMainForm::programmer() {
-    // Not built yet: the KV93x link and its exchanges. Receive and Transmit stay disabled
-    // until they are.
-    throw std::runtime_error("The KV93x link is not available yet.");
+    return std::make_unique<Programmer>(*CommX1);
 }
 
 void TMainForm::showMemory(const MemoryImage& image) {
@@ -26,7 +25,7 @@ void TMainForm::showMemory(const MemoryImage& image) {
 
 QString TMainForm::firstSettingError() const {
     // Production mode may write a table without any channel that has both frequencies.
-    return kvcore::firstSettingError(
+    const QString error = kvcore::firstSettingError(
         {{RG_Data->ItemIndex(), "Data/Audio Signal"},
          {RG_Busy->ItemIndex(), "Busy Signal"},
          {RG_FSQC->ItemIndex(), "FSQC"},
@@ -35,6 +34,16 @@ QString TMainForm::firstSettingError() const {
          {CB_Tot->currentIndex(), "Time Out Timer"},
          {CB_Save->currentIndex(), "Save Time"}},
         !productionMarkerPresent() && !kvcore::anyChannelWithBothFrequencies(SetData.Ch));
+    if (!error.isEmpty()) return error;
+    // A used channel from a settings file may hold a frequency no step divides or its code
+    // cannot hold: it would go out as another frequency and still verify. The message names
+    // the channel as the grid labels it.
+    for (int ch = 1; ch <= kChannels; ++ch) {
+        if (lacksCode(SetData.Ch[ch - 1]))
+            return QStringLiteral("Setting Error!! [Frq. Data ") + kvui::ChannelGrid::rowLabel(ch) +
+                   QStringLiteral("]");
+    }
+    return {};
 }
 
 MemoryImage TMainForm::writeImage() const {

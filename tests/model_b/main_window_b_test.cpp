@@ -19,7 +19,7 @@
 #include <QTest>
 #include <cstring>
 
-#include "logtext.h"
+#include "mainform_b.h"
 #include "model_b/main.h"
 #include "msgrecorder.h"
 #include "platform/localefmt.h"
@@ -30,6 +30,9 @@
 #include "ui/resultlog.h"
 
 using kvb::TMainForm;
+using kvtest::fillEditPanel;
+using kvtest::logLines;
+using kvtest::rowTexts;
 
 namespace {
 
@@ -44,10 +47,6 @@ class Window : public TMainForm {
     using TMainForm::writeImage;
 };
 
-QStringList logLines(const TMainForm& w) {
-    return kvtest::logLines(*w.LB_Result);
-}
-
 bool isRed(QWidget* w) {
     return w->palette().color(QPalette::Base) == QColor(Qt::red);
 }
@@ -58,22 +57,6 @@ QList<QWidget*> editFields(const TMainForm& w) {
 
 QStringList portCaptions(const TMainForm& w) {
     return {w.N11->text(), w.N21->text(), w.N31->text(), w.N41->text()};
-}
-
-QStringList rowTexts(const TMainForm& w, int ch) {
-    QStringList texts;
-    for (int c = 1; c <= 6; ++c) texts << w.cellText(ch, c);
-    return texts;
-}
-
-void fillEditPanel(TMainForm& w, const QString& rx, const QString& tx, int power = 1, int br = 1,
-                   int da = 1, int mbr = 0) {
-    w.E_RxFrq->setText(rx);
-    w.E_TxFrq->setText(tx);
-    w.CB_Power->setCurrentIndex(power);
-    w.CB_BR->setCurrentIndex(br);
-    w.CB_DA->setCurrentIndex(da);
-    w.CB_MBR->setCurrentIndex(mbr);
 }
 
 kvb::TChData usedChannel(double rx, double tx, int32_t power, int32_t br, int32_t da, int32_t mbr) {
