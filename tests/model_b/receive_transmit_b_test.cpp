@@ -313,7 +313,7 @@ TEST_F(KvbModemCommands, ChannelWithoutACodeStopsTheTransmit) {
     } cases[] = {
         {3, 223.001, 230.0, "Setting Error!! [Frq. Data CH 3]"},    // no step divides it
         {16, 230.0, 230.0021, "Setting Error!! [Frq. Data CH16]"},  // nor this
-        {9, 230.0, 3276.8, "Setting Error!! [Frq. Data CH 9]"},     // beyond 131071 steps
+        {9, 230.0, 655.365, "Setting Error!! [Frq. Data CH 9]"},    // 131073 steps of 5 kHz
         {2, -45.125, 230.0, "Setting Error!! [Frq. Data CH 2]"},    // below code 0
         {2, 230.0, nan, "Setting Error!! [Frq. Data CH 2]"},
     };
