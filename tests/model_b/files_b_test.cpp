@@ -9,8 +9,7 @@
 
 #include "filedialogs.h"
 #include "leimage.h"
-#include "logtext.h"
-#include "model_b/main.h"
+#include "mainform_b.h"
 #include "msgrecorder.h"
 #include "platform/radiogroup.h"
 #include "testdata.h"
@@ -20,6 +19,8 @@
 
 using kvb::TMainForm;
 using kvtest::FileDialogScript;
+using kvtest::logLines;
+using kvtest::rowTexts;
 using kvtest::MessageRecorder;
 
 namespace {
@@ -39,16 +40,6 @@ const QByteArray& golden() {
 
 QByteArray blockBytes(const TMainForm& w) {
     return QByteArray(reinterpret_cast<const char*>(&w.SetData), sizeof w.SetData);
-}
-
-QStringList logLines(const TMainForm& w) {
-    return kvtest::logLines(*w.LB_Result);
-}
-
-QStringList rowTexts(const TMainForm& w, int ch) {
-    QStringList texts;
-    for (int c = 1; c <= 6; ++c) texts << w.cellText(ch, c);
-    return texts;
 }
 
 std::array<int, 7> controls(const TMainForm& w) {
