@@ -1,0 +1,65 @@
+#pragma once
+// What the transfer benchmarks of both tools share: the emulator as a separate process (so
+// its CPU time is not counted), the phases of a transfer timed against the pacing bound,
+// the process CPU time with and without the 1 ms gap-meter timer, one 1000 ms ReceiveByte
+// with nothing arriving, and the idle window. Figures are printed, never judged.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class TCustomCommX;
+
+namespace bench {
+
+// Process CPU time (user + system, every thread) in milliseconds.
+double cpuMs();
+
+// The kvmodem program on a pseudo-terminal with 9600-baud line timing; "COM<portNo>" names
+// it while the object lives.
+class Emulator {
+  public:
+    Emulator(const QString& program, const QString& model, int portNo = 1);
+    ~Emulator();
+    Emulator(const Emulator&) = delete;
+    Emulator& operator=(const Emulator&) = delete;
+    bool ok() const { return !device_.isEmpty(); }
+    const QByteArray& device() const { return device_; }
+
+  private:
+    QProcess process_;
+    QByteArray device_;
+};
+
+// One command of a tool, and the bytes it moves on the line.
+struct Phase {
+    const char* name;
+    std::function<void()> run;
+    int sent;
+    int received;
+};
+
+// The pacing bound of a phase: every sent byte is followed by a pause of 2 ms, every
+// received byte takes 11 bits at 9600 bit/s, and Open and Close wait 100 + 2 x 100 ms.
+double pacingBoundMs(const Phase& phase);
+
+struct Options {
+    int rounds = 3;
+    int idleMs = 10000;
+};
+
+// Runs every round: the phases without the gap meter (wall, ratio to the bound, CPU), the
+// phases again with it (longest UI gap), one 1000 ms ReceiveByte on `comm` with nothing
+// arriving, and the idle window; then the spread (median, min, max) of each figure.
+void run(const std::vector<Phase>& phases, TCustomCommX& comm, const Options& options);
+
+// Options from the command line: [kvmodem path] [rounds] [idle ms]; the path defaults to
+// kvmodem beside the benchmark.
+struct CommandLine {
+    QString modemProgram;
+    Options options;
+};
+CommandLine parseCommandLine(int argc, char** argv);
+
+}  // namespace bench
