@@ -1,6 +1,7 @@
 #include "bench/benchkit.h"
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -53,8 +54,15 @@ class GapMeter {
     qint64 longest_ = 0;
 };
 
+// CPU time of the calling thread alone, in milliseconds.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 struct Figures {
-    double wallMs = 0, cpuMs = 0, gapMs = 0;
+    double wallMs = 0, cpuMs = 0, uiCpuMs = 0, gapMs = 0;
     QStringList boxes;
 };
 
@@ -65,12 +73,14 @@ Figures measure(const std::function<void()>& command, GapMeter* gaps) {
         return platform::MsgResult::Ok;
     });
     const double cpu0 = cpuMs();
+    const double ui0 = threadCpuMs();
     QElapsedTimer wall;
     if (gaps) gaps->start();
     wall.start();
     command();
     f.wallMs = wall.nsecsElapsed() / 1e6;
     f.cpuMs = cpuMs() - cpu0;
+    f.uiCpuMs = threadCpuMs() - ui0;
     if (gaps) {
         // One more pass, so a stall at the very end of the command (the closing waits) counts.
         QCoreApplication::processEvents();
@@ -166,10 +176,10 @@ void run(const std::vector<Phase>& phases, TCustomCommX& comm, const Options& op
             const Figures f = measure(p.run, nullptr);
             const double bound = pacingBoundMs(p);
             std::printf(
-                "%-9s wall %7.1f ms  bound %7.1f ms  ratio %.3f  cpu %6.1f ms (%.2f %%)  "
-                "boxes: %s\n",
+                "%-9s wall %7.1f ms  bound %7.1f ms  ratio %.3f  cpu %6.1f ms (%.2f %%), "
+                "UI thread %5.1f ms  boxes: %s\n",
                 p.name, f.wallMs, bound, f.wallMs / bound, f.cpuMs, 100 * f.cpuMs / f.wallMs,
-                qPrintable(f.boxes.join(" | ")));
+                f.uiCpuMs, qPrintable(f.boxes.join(" | ")));
             const std::string name = p.name;
             spread.add(name + " wall ms", f.wallMs);
             spread.add(name + " ratio", f.wallMs / bound);

@@ -1,40 +1,51 @@
 #include "platform/tick.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <algorithm>
-#include <chrono>
+#include <QTimer>
 #include <thread>
 
 namespace platform {
-namespace {
-int64_t monotonicMicros() {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-}  // namespace
 
 uint32_t GetTickCount() {
-    return static_cast<uint32_t>(monotonicMicros() / 1000);
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(WaitClock::now().time_since_epoch()).count());
 }
 
 void processPendingEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void WaitMs(uint32_t n) {
-    // The tick is read with microsecond resolution, so the pause ends just after n ms
-    // instead of at the next coarse tick.
-    const int64_t start = monotonicMicros();
-    const int64_t length = static_cast<int64_t>(n) * 1000;
-    for (;;) {
-        processPendingEvents();
-        const int64_t elapsed = monotonicMicros() - start;
-        if (elapsed > length) return;
-        // Sleep out the rest in slices of at most 2 ms: few wake-ups (each costs CPU), and
-        // events are still handled well within the 10 ms a window may stall.
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(std::min<int64_t>(2000, length - elapsed + 1)));
+void waitForEvents(WaitClock::time_point deadline) {
+    using namespace std::chrono;
+    if (!QCoreApplication::instance() || !QAbstractEventDispatcher::instance()) {
+        if (deadline != kNoDeadline) std::this_thread::sleep_until(deadline);
+        return;
     }
+    const WaitClock::duration left = deadline - WaitClock::now();
+    if (left <= WaitClock::duration::zero()) {
+        processPendingEvents();
+        return;
+    }
+    // Rounded up to whole milliseconds, so the wake-up never comes before the deadline.
+    QTimer wake;
+    if (deadline != kNoDeadline) {
+        const auto ms = duration_cast<milliseconds>(left + milliseconds(1) - nanoseconds(1));
+        wake.setTimerType(Qt::PreciseTimer);
+        wake.setSingleShot(true);
+        wake.start(static_cast<int>(std::min<int64_t>(ms.count(), 1 << 30)));
+    }
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void WaitMs(uint32_t n) {
+    // Measured with the clock's full resolution, so the pause ends just after n ms instead
+    // of at the next tick.
+    const WaitClock::time_point start = WaitClock::now();
+    const WaitClock::time_point end = start + std::chrono::milliseconds(n);
+    do waitForEvents(end);
+    while (WaitClock::now() <= end);
 }
 
 }  // namespace platform

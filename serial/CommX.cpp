@@ -1,8 +1,8 @@
 #include "serial/CommX.h"
 
 #include <poll.h>
-#include <time.h>
 
+#include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 #include <QtGlobal>
 #include <algorithm>
@@ -118,6 +118,18 @@ class UiWaiting {
     commx::Shared& s_;
 };
 
+// Holds a count of the UI thread's waits up for its scope, so the workers ring for it.
+class Raised {
+  public:
+    explicit Raised(std::atomic<int>& count) : count_(count) { ++count_; }
+    ~Raised() { --count_; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+  private:
+    std::atomic<int>& count_;
+};
+
 }  // namespace
 
 struct TCustomCommX::Impl {
@@ -197,6 +209,9 @@ struct TCustomCommX::Impl {
 TCustomCommX::TCustomCommX(QObject* owner) : QObject(owner), d(std::make_unique<Impl>()) {
     d->shared->flowCtrl.store(d->flow);
     d->shared->timeOutTrans.store(static_cast<uint32_t>(d->timeOutTrans));
+    d->shared->receiveHandler = OnReceive.assigned();
+    d->shared->breakHandler = OnBreak.assigned();
+    d->shared->errorHandler = OnError.assigned();
     // The hidden window: lives on the creating (UI) thread and runs the notifications the
     // workers queue, whenever that thread processes events.
     if (d->shared->doorbell() >= 0) {
@@ -257,14 +272,22 @@ void TCustomCommX::reportErrorsHere(commx::PortDriver& driver) {
     if (bits) dispatch(commx::kNoteLineError, bits, d->session);
 }
 
-void TCustomCommX::idleWait(int portFd, int64_t micros) {
-    platform::processPendingEvents();
+void TCustomCommX::waitForPort(std::chrono::steady_clock::time_point deadline) {
+    // The hidden window's notifier wakes the event loop when the doorbell rings.
+    if (QAbstractEventDispatcher::instance()) {
+        platform::waitForEvents(deadline);
+        return;
+    }
+    // No event loop on this thread: listen for the doorbell here.
+    int timeoutMs = -1;
+    if (deadline != platform::kNoDeadline) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        timeoutMs = static_cast<int>(std::clamp<int64_t>(left.count(), 0, 1 << 30));
+    }
+    pollfd p{d->shared->doorbell(), POLLIN, 0};
+    ::poll(&p, 1, timeoutMs);
     dispatchNotifications();
-    pollfd p[2] = {{portFd, POLLIN, 0}, {d->shared->doorbell(), POLLIN, 0}};
-    const timespec ts{0, static_cast<long>(micros * 1000)};
-    const int n = ::ppoll(p, 2, &ts, nullptr);
-    // A hung-up line is readable forever: sleep the slice instead of spinning.
-    if (n > 0 && (p[0].revents & (POLLHUP | POLLERR | POLLNVAL))) ::nanosleep(&ts, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -391,7 +414,13 @@ bool TCustomCommX::TransData(const void* Data, int Size) {
             queued = d->shared->queuedChunks;
         }
         if (queued >= kMaxQueuedChunks) {
-            idleWait(-1, 1000);
+            // Until the transmit thread has finished a chunk; the count is read again after
+            // the waiting count is up, so that the worker's ring cannot be missed.
+            const Raised waiting(d->shared->sendersWaiting);
+            std::unique_lock lock(d->shared->counterLock);
+            const bool full = d->shared->queuedChunks >= kMaxQueuedChunks;
+            lock.unlock();
+            if (full) waitForPort(platform::kNoDeadline);
             continue;
         }
         const int chunk = std::min(left, std::max(1, d->bufLenTrans));
@@ -458,8 +487,11 @@ int TCustomCommX::ReceiveData(void* Buffer, int Size) {
     const std::shared_ptr<commx::PortDriver> driver = d->driver;
     const uint64_t session = d->session;
     const uint64_t purges = d->receivePurges;
+    // The driver takes the time-out as an unsigned count of milliseconds.
     const uint32_t limit = static_cast<uint32_t>(d->timeOutReceive);
-    const uint32_t start = platform::GetTickCount();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
+    // Up before the first read: a byte that comes after it rings the doorbell.
+    const Raised waiting(d->shared->readersWaiting);
     auto* out = static_cast<uint8_t*>(Buffer);
     int got = 0;
     for (;;) {
@@ -473,8 +505,8 @@ int TCustomCommX::ReceiveData(void* Buffer, int Size) {
             }
         }
         if (got == Size || limit == 0) return got;
-        if (platform::GetTickCount() - start >= limit) return got;
-        idleWait(driver->fd(), 500);
+        if (std::chrono::steady_clock::now() >= deadline) return got;
+        waitForPort(deadline);
         if (!IsOpen() || !d->receive || d->session != session) return -1;
         if (d->receivePurges != purges) {  // PurgeReceive aborted this read
             reportErrorsHere(*driver);

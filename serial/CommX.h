@@ -2,10 +2,13 @@
 // TCommX: one serial port for a window. Opens "COM<n>", applies the line settings,
 // sends through a transmit worker thread and reads with a time-out while the UI stays live.
 #include <QObject>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -38,6 +41,34 @@ class PortDriver;  // the operating-system side of one open port (termios back e
 // Makes the driver used by the next Open for a device path; tests replace it to reach
 // line errors, break and modem-control lines that a pseudo-terminal cannot produce.
 using DriverFactory = std::function<std::unique_ptr<PortDriver>(const std::string& device)>;
+
+// An event of the component: assigned and called like the handler it holds, and it lets
+// the worker threads see whether one is assigned, so that nobody wakes the UI thread for a
+// notification that no handler takes.
+template <class Handler>
+class EventProperty {
+  public:
+    EventProperty() = default;
+    EventProperty(const EventProperty&) = delete;
+    EventProperty& operator=(const EventProperty&) = delete;
+
+    EventProperty& operator=(Handler handler) {
+        handler_ = std::move(handler);
+        assigned_->store(static_cast<bool>(handler_));
+        return *this;
+    }
+    explicit operator bool() const { return static_cast<bool>(handler_); }
+    template <class... Args>
+    void operator()(Args&&... args) const {
+        handler_(std::forward<Args>(args)...);
+    }
+    // The workers keep this flag, since they may outlive the component.
+    std::shared_ptr<const std::atomic<bool>> assigned() const { return assigned_; }
+
+  private:
+    Handler handler_;
+    std::shared_ptr<std::atomic<bool>> assigned_ = std::make_shared<std::atomic<bool>>(false);
+};
 }  // namespace commx
 
 class TCustomCommX : public QObject {
@@ -87,9 +118,9 @@ class TCustomCommX : public QObject {
     int BufLenReceive() const;
     void setBufLenReceive(int v);
 
-    TCommReceiveEvent OnReceive;
-    TCommBreakEvent OnBreak;
-    TCommErrEvent OnError;
+    commx::EventProperty<TCommReceiveEvent> OnReceive;
+    commx::EventProperty<TCommBreakEvent> OnBreak;
+    commx::EventProperty<TCommErrEvent> OnError;
 
     // The device path that "COM<n>" names: $KVPROG_COM<n> when set, else /dev/ttyS<n-1>;
     // empty for n below 1.
@@ -112,7 +143,9 @@ class TCustomCommX : public QObject {
     void dispatchNotifications();
     void dispatch(int message, int param, uint64_t session);
     void reportErrorsHere(commx::PortDriver& driver);
-    void idleWait(int portFd, int64_t micros);
+    // Sleeps in the event loop until something happens: an event, the doorbell of the
+    // workers, or the deadline.
+    void waitForPort(std::chrono::steady_clock::time_point deadline);
 
     struct Impl;
     std::unique_ptr<Impl> d;

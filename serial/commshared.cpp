@@ -25,6 +25,23 @@ void Shared::clearDoorbell() {
     }
 }
 
+bool Shared::notify(int message, int param, uint64_t session) {
+    const std::shared_ptr<const std::atomic<bool>>& assigned =
+        message == kNoteCharsArrived ? receiveHandler
+        : message == kNoteBreak      ? breakHandler
+                                     : errorHandler;
+    if (assigned && !assigned->load()) return false;
+    return handOver(message, param, session);
+}
+
+void Shared::wakeReaders() {
+    if (readersWaiting.load() > 0) ring();
+}
+
+void Shared::wakeSenders() {
+    if (sendersWaiting.load() > 0) ring();
+}
+
 bool Shared::handOver(int message, int param, uint64_t session) {
     std::unique_lock lock(noteMutex_);
     if (!alive_ || session == 0 || session != session_) return false;

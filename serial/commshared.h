@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_set>
@@ -44,11 +45,25 @@ struct Shared {
     std::atomic<int> flowCtrl{0};
     std::atomic<uint32_t> timeOutTrans{0};
 
-    // Hand-over of a notification to the UI thread; the worker waits until the handler has
-    // run. It stops waiting (the note stays queued) while the UI thread is itself waiting for
-    // the workers, and drops the note when its session has ended or the component is gone.
-    // Returns true when the note was dispatched.
-    bool handOver(int message, int param, uint64_t session);
+    // Whether OnReceive, OnBreak and OnError are assigned; set once by the component before
+    // any worker runs. A notification that no handler takes is never handed over.
+    std::shared_ptr<const std::atomic<bool>> receiveHandler;
+    std::shared_ptr<const std::atomic<bool>> breakHandler;
+    std::shared_ptr<const std::atomic<bool>> errorHandler;
+
+    // Hand-over of a notification to the UI thread, when its handler is assigned; the worker
+    // waits until the handler has run. It stops waiting (the note stays queued) while the UI
+    // thread is itself waiting for the workers, and drops the note when its session has ended
+    // or the component is gone. Returns true when the note was dispatched.
+    bool notify(int message, int param, uint64_t session);
+
+    // The UI thread sleeping in its event loop until bytes arrive (a read) or a chunk has
+    // gone (a send): while one of these counts is up, the worker that sees the progress
+    // rings the doorbell; otherwise nobody wakes the UI thread for it.
+    std::atomic<int> readersWaiting{0};
+    std::atomic<int> sendersWaiting{0};
+    void wakeReaders();
+    void wakeSenders();
 
     // UI side.
     std::optional<Note> takeNote();
@@ -61,6 +76,7 @@ struct Shared {
     void clearDoorbell();
 
   private:
+    bool handOver(int message, int param, uint64_t session);
     void ring();
 
     mutable std::mutex noteMutex_;

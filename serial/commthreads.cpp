@@ -201,9 +201,12 @@ void TCommTransThread::Execute() {
                 sendChunk(m.block.get(), m.length);
             }
             m.block.reset();
-            std::lock_guard lock(shared_->counterLock);
-            shared_->pendingBytes = std::max(0, shared_->pendingBytes - m.length);
-            if (shared_->queuedChunks > 0) --shared_->queuedChunks;
+            {
+                std::lock_guard lock(shared_->counterLock);
+                shared_->pendingBytes = std::max(0, shared_->pendingBytes - m.length);
+                if (shared_->queuedChunks > 0) --shared_->queuedChunks;
+            }
+            shared_->wakeSenders();  // a TransData waiting for room may go on
         }
         if (burst) burstEdge(false);
     }
@@ -269,7 +272,7 @@ void TCommTransThread::burstEdge(bool start) {
 
 void TCommTransThread::reportErrors() {
     const int bits = driver_->takeErrors() & 0x0E;
-    if (bits) shared_->handOver(commx::kNoteLineError, bits, session_);
+    if (bits) shared_->notify(commx::kNoteLineError, bits, session_);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -333,9 +336,13 @@ void TCommReceiveThread::Execute() {
             watchingPort = false;
         }
         const int bits = driver_->takeErrors() & 0x0E;
-        if (bits) shared_->handOver(commx::kNoteLineError, bits, session_);
-        if (driver_->takeBreak()) shared_->handOver(commx::kNoteBreak, 0x40, session_);
-        if (chars) shared_->handOver(commx::kNoteCharsArrived, 0, session_);
+        if (bits) shared_->notify(commx::kNoteLineError, bits, session_);
+        if (driver_->takeBreak()) shared_->notify(commx::kNoteBreak, 0x40, session_);
+        // A hand-over wakes a waiting read as well; without one the read is woken alone.
+        if (chars && !shared_->notify(commx::kNoteCharsArrived, 0, session_))
+            shared_->wakeReaders();
+        // A read on a hung-up line fails at once rather than waiting out its time-out.
+        if (hangUp) shared_->wakeReaders();
     }
     ::close(epoll_);
     epoll_ = -1;

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <QDialog>
 #include <QTimer>
 #include <cstdio>
 #include <numeric>
 #include <thread>
 #include <vector>
 
+#include "platform/tick.h"
 #include "serial/CommX.h"
 #include "serialtest.h"
 
@@ -76,8 +78,10 @@ TEST_F(CommTransfer, BlockArrivesIntactAtTheFarEnd) {
 }
 
 // 32 outstanding chunks are the limit: the 33rd waits for the transmit thread, and the
-// UI keeps running meanwhile.
+// UI keeps running meanwhile. Once the gate is open no timer runs any more: the finished
+// chunk alone must end the wait.
 TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
+    Watchdog watchdog(30, "the 33rd chunk");
     open(true);
     log().setSink(true);
     log().closeGate();
@@ -88,6 +92,7 @@ TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         if (++ticks == 10) {
+            timer.stop();
             writtenWhileWaiting = writtenCount();
             log().openGate();
         }
@@ -97,7 +102,7 @@ TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
     ASSERT_TRUE(comm->TransData(data.data(), 32));
     EXPECT_EQ(ticks, 0);  // 32 chunks went without waiting
     ASSERT_TRUE(comm->TransData(data.data() + 32, 1));
-    EXPECT_GE(ticks, 10);
+    EXPECT_EQ(ticks, 10);
     EXPECT_EQ(writtenWhileWaiting, 0u);
     ASSERT_TRUE(waitFor([&] { return writtenCount() == 33; }));
     std::lock_guard lock(log().mutex);
@@ -187,13 +192,51 @@ TEST_F(CommTransfer, ReceiveTimesOutAfterAboutASecondWhileTheUiRuns) {
     RecordProperty("cpu_ms", static_cast<int>(cpu));
 }
 
-TEST_F(CommTransfer, ArrivingByteEndsTheWait) {
+// The byte comes from another thread, so only its arrival can end the wait: the read sleeps
+// in the event loop and nothing else would wake it before the time-out.
+TEST_F(CommTransfer, ArrivingByteEndsTheWaitWithOrWithoutAHandler) {
     open(false);
-    comm->setTimeOutReceive(3000);
-    QTimer::singleShot(150, [&] { pty.send({0x42}); });
-    const auto start = Clock::now();
-    EXPECT_EQ(comm->ReceiveByte(), 0x42);
-    EXPECT_LT(msSince(start), 2000);
+    comm->setTimeOutReceive(10000);
+    for (const bool handler : {false, true}) {
+        int handled = 0;
+        comm->OnReceive = nullptr;
+        if (handler) comm->OnReceive = [&](TCustomCommX*, int) { ++handled; };
+        std::thread sender([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            pty.send({0x42});
+        });
+        const auto start = Clock::now();
+        EXPECT_EQ(comm->ReceiveByte(), 0x42) << "handler " << handler;
+        EXPECT_LT(msSince(start), 5000) << "handler " << handler;
+        sender.join();
+        EXPECT_EQ(handled, handler ? 1 : 0);
+    }
+}
+
+// Bytes that no read waits for and no handler takes never wake the UI thread: it sleeps
+// through them. With OnReceive assigned, they are handed over.
+TEST_F(CommTransfer, ArrivalsNobodyWaitsForLeaveTheUiAsleep) {
+    open(false);
+    std::thread sender([&] {
+        for (int i = 0; i < 20; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            pty.send({static_cast<uint8_t>(i)});
+        }
+    });
+    int wakes = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(500);
+    while (Clock::now() < deadline) {
+        platform::waitForEvents(deadline);
+        ++wakes;
+    }
+    sender.join();
+    EXPECT_LT(wakes, 10);
+    EXPECT_EQ(comm->ReceiveCount(), 20);
+
+    int handled = 0;
+    comm->OnReceive = [&](TCustomCommX*, int) { ++handled; };
+    pty.send({1});
+    EXPECT_TRUE(waitFor([&] { return handled > 0; }));
 }
 
 TEST_F(CommTransfer, SeveralBytesOrAShortCountAfterTheTimeOut) {
@@ -219,8 +262,8 @@ TEST_F(CommTransfer, PurgeReceiveDiscardsWaitingInput) {
     EXPECT_EQ(comm->ReceiveByte(), -1);
 }
 
-// What a handler may do while a read waits: closing ends the read, a second read is
-// refused (there is one read context), a purge aborts it.
+// What a handler may do while a read waits: a second read is refused (there is one read
+// context), waiting or a modal dialog delay it, a purge aborts it, closing ends it.
 TEST_F(CommTransfer, HandlersDuringAWaitingRead) {
     open(false);
     comm->setTimeOutReceive(3000);
@@ -231,6 +274,28 @@ TEST_F(CommTransfer, HandlersDuringAWaitingRead) {
     });
     EXPECT_EQ(comm->ReceiveByte(), 0x11);
     EXPECT_EQ(nested, -1);
+
+    // A handler that waits itself, then one that opens a modal dialog: the read gets its
+    // byte once they have returned.
+    bool innerWaitDone = false;
+    QTimer::singleShot(20, [&] {
+        platform::WaitMs(100);
+        innerWaitDone = true;
+        pty.send({0x12});
+    });
+    EXPECT_EQ(comm->ReceiveByte(), 0x12);
+    EXPECT_TRUE(innerWaitDone);
+    int dialogResult = -1;
+    QTimer::singleShot(20, [&] {
+        QDialog dialog;
+        QTimer::singleShot(100, &dialog, [&] {
+            pty.send({0x13});
+            dialog.accept();
+        });
+        dialogResult = dialog.exec();
+    });
+    EXPECT_EQ(comm->ReceiveByte(), 0x13);
+    EXPECT_EQ(dialogResult, QDialog::Accepted);
 
     QTimer::singleShot(100, [&] { comm->PurgeReceive(); });
     auto start = Clock::now();
