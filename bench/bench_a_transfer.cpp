@@ -6,7 +6,6 @@
 // usage: bench_a_transfer [path/to/kvmodem] [rounds] [idle ms]
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 
 #include "bench/benchkit.h"
@@ -30,10 +29,7 @@ int main(int argc, char** argv) {
             cb->setCurrentIndex(1);
         w.B_SetClick();
     }
-    // Let the window finish its first layout and paint, as it has before anyone can click.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300) QCoreApplication::processEvents();
+    bench::settle();
 
     // Transmit: 70 frames of 8 bytes; 69 acknowledges of 3 bytes, then 3 + 256 + 1 bytes.
     // Receive: one frame; 3 + 256 + 1 bytes back.

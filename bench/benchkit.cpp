@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/msgbox.h"
+#include "platform/tick.h"
 #include "serial/CommX.h"
 
 namespace bench {
@@ -161,6 +162,10 @@ Emulator::Emulator(const QString& program, const QString& model, int portNo) {
 Emulator::~Emulator() {
     process_.terminate();
     process_.waitForFinished(3000);
+}
+
+void settle(int ms) {
+    platform::WaitMs(static_cast<uint32_t>(ms));
 }
 
 double pacingBoundMs(const Phase& phase) {

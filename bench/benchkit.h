@@ -49,6 +49,10 @@ struct Options {
     int idleMs = 10000;
 };
 
+// Lets a window just shown finish its first layout and paint, as it has before anyone can
+// click.
+void settle(int ms = 300);
+
 // Runs every round: the phases without the gap meter (wall, ratio to the bound, CPU), the
 // phases again with it (longest UI gap), one 1000 ms ReceiveByte on `comm` with nothing
 // arriving, and the idle window; then the spread (median, min, max) of each figure.

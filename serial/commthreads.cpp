@@ -341,7 +341,8 @@ void TCommReceiveThread::Execute() {
         // A hand-over wakes a waiting read as well; without one the read is woken alone.
         if (chars && !shared_->notify(commx::kNoteCharsArrived, 0, session_))
             shared_->wakeReaders();
-        // A read on a hung-up line fails at once rather than waiting out its time-out.
+        // A waiting read looks at a hung-up line at once: where reading it fails, the read
+        // ends there instead of waiting out its time-out.
         if (hangUp) shared_->wakeReaders();
     }
     ::close(epoll_);
