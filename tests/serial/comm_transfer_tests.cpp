@@ -78,8 +78,8 @@ TEST_F(CommTransfer, BlockArrivesIntactAtTheFarEnd) {
 }
 
 // 32 outstanding chunks are the limit: the 33rd waits for the transmit thread, and the
-// UI keeps running meanwhile. Once the gate is open no timer runs any more: the finished
-// chunk alone must end the wait.
+// UI keeps running meanwhile. The gate opens from another thread once no timer runs any
+// more: the finished chunk alone must end the wait.
 TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
     Watchdog watchdog(30, "the 33rd chunk");
     open(true);
@@ -89,12 +89,16 @@ TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
     const auto data = pattern(33);
     int ticks = 0;
     size_t writtenWhileWaiting = 99;
+    std::thread opener;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         if (++ticks == 10) {
             timer.stop();
             writtenWhileWaiting = writtenCount();
-            log().openGate();
+            opener = std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                log().openGate();
+            });
         }
     });
     timer.start(10);
@@ -102,6 +106,7 @@ TEST_F(CommTransfer, ThirtyThirdChunkWaitsWhileEventsAreProcessed) {
     ASSERT_TRUE(comm->TransData(data.data(), 32));
     EXPECT_EQ(ticks, 0);  // 32 chunks went without waiting
     ASSERT_TRUE(comm->TransData(data.data() + 32, 1));
+    opener.join();
     EXPECT_EQ(ticks, 10);
     EXPECT_EQ(writtenWhileWaiting, 0u);
     ASSERT_TRUE(waitFor([&] { return writtenCount() == 33; }));
