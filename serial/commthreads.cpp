@@ -340,8 +340,10 @@ void TCommReceiveThread::Execute() {
         const int bits = driver_->takeErrors() & 0x0E;
         if (bits) shared_->notify(commx::kNoteLineError, bits, session_);
         if (driver_->takeBreak()) shared_->notify(commx::kNoteBreak, 0x40, session_);
-        // A hand-over wakes a waiting read as well; without one the read is woken alone.
-        if (chars && !shared_->notify(commx::kNoteCharsArrived, 0, session_))
+        // A hand-over wakes a waiting read as well; without one the read is woken alone, and
+        // only while the bytes are still unread: a read that took them already needs nothing.
+        if (chars && !shared_->notify(commx::kNoteCharsArrived, 0, session_) &&
+            shared_->readersWaiting.load() > 0 && driver_->inputCount() > 0)
             shared_->wakeReaders();
         // A waiting read looks at a hung-up line at once: where reading it fails, the read
         // ends there instead of waiting out its time-out.
