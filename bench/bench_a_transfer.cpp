@@ -4,7 +4,6 @@
 // one 1000 ms ReceiveByte with nothing arriving, and the idle window.
 //
 // usage: bench_a_transfer [path/to/kvmodem] [rounds] [idle ms]
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -12,13 +11,9 @@
 #include "model_a/main.h"
 #include "serial/CommX.h"
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const bench::CommandLine cl = bench::parseCommandLine(argc, argv);
-    bench::Emulator modem(cl.modemProgram, "KV417R");
-    if (!modem.ok()) return 1;
+namespace {
 
+void measure(const bench::Options& options) {
     kva::TMainForm w;
     w.show();
     for (int ch = 1; ch <= 16; ++ch) {
@@ -37,6 +32,11 @@ int main(int argc, char** argv) {
         {"Transmit", [&] { w.TransmitPCKV1Click(); }, 70 * 8, 69 * 3 + 3 + 256 + 1},
         {"Receive", [&] { w.ReceivePCKV1Click(); }, 8, 3 + 256 + 1},
     };
-    bench::run(phases, *w.CommX1, cl.options);
-    return 0;
+    bench::run(phases, *w.CommX1, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return bench::runBenchmark(argc, argv, "KV417R", measure);
 }

@@ -4,7 +4,6 @@
 // events, one 1000 ms ReceiveByte with nothing arriving, and the idle window.
 //
 // usage: bench_b_transfer [path/to/kvmodem] [rounds] [idle ms]
-#include <QApplication>
 #include <cstdio>
 
 #include "bench/benchkit.h"
@@ -12,13 +11,9 @@
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const bench::CommandLine cl = bench::parseCommandLine(argc, argv);
-    bench::Emulator modem(cl.modemProgram, "KV935R");
-    if (!modem.ok()) return 1;
+namespace {
 
+void measure(const bench::Options& options) {
     kvb::TMainForm w;
     w.show();
     bench::settle();
@@ -38,6 +33,11 @@ int main(int argc, char** argv) {
         {"Transmit", [&] { w.TransmitPCKV1Click(); }, 120 * 15, 120 + 256},
         {"Receive", [&] { w.ReceivePCKV1Click(); }, 15, 1 + 256},
     };
-    bench::run(phases, *w.CommX1, cl.options);
-    return 0;
+    bench::run(phases, *w.CommX1, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return bench::runBenchmark(argc, argv, "KV935R", measure);
 }

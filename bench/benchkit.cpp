@@ -3,12 +3,14 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -213,13 +215,19 @@ void run(const std::vector<Phase>& phases, TCustomCommX& comm, const Options& op
     spread.print("Idle cpu %", "%");
 }
 
-CommandLine parseCommandLine(int argc, char** argv) {
-    CommandLine c;
-    c.modemProgram = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                              : QCoreApplication::applicationDirPath() + "/kvmodem";
-    if (argc > 2) c.options.rounds = std::max(1, std::atoi(argv[2]));
-    if (argc > 3) c.options.idleMs = std::max(0, std::atoi(argv[3]));
-    return c;
+int runBenchmark(int argc, char** argv, const QString& model,
+                 const std::function<void(const Options&)>& body) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString modemProgram = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                          : QCoreApplication::applicationDirPath() + "/kvmodem";
+    Options options;
+    if (argc > 2) options.rounds = std::max(1, std::atoi(argv[2]));
+    if (argc > 3) options.idleMs = std::max(0, std::atoi(argv[3]));
+    const Emulator modem(modemProgram, model);
+    if (!modem.ok()) return 1;
+    body(options);
+    return 0;
 }
 
 }  // namespace bench

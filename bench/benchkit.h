@@ -58,12 +58,10 @@ void settle(int ms = 300);
 // arriving, and the idle window; then the spread (median, min, max) of each figure.
 void run(const std::vector<Phase>& phases, TCustomCommX& comm, const Options& options);
 
-// Options from the command line: [kvmodem path] [rounds] [idle ms]; the path defaults to
-// kvmodem beside the benchmark.
-struct CommandLine {
-    QString modemProgram;
-    Options options;
-};
-CommandLine parseCommandLine(int argc, char** argv);
+// The program of a tool's benchmark: the application (offscreen unless a platform is set),
+// the command line [kvmodem path] [rounds] [idle ms] (the path defaults to kvmodem beside the
+// benchmark), the emulator of `model` as COM1, then `body`. Returns main's exit code.
+int runBenchmark(int argc, char** argv, const QString& model,
+                 const std::function<void(const Options&)>& body);
 
 }  // namespace bench
