@@ -10,19 +10,21 @@ constexpr int kReplyTimeoutMs = 1000;
 constexpr uint32_t kBytePauseMs = 2;
 }  // namespace
 
-void sendPaced(TCustomCommX& comm, std::span<const uint8_t> frame) {
-    for (const uint8_t byte : frame) {
-        // A byte that fails to go out shows up as a missing reply; nothing to check here.
-        (void)comm.TransByte(byte);
-        platform::WaitMs(kBytePauseMs);
-    }
+void CommChannel::sendPaced(uint8_t byte) {
+    // A byte that fails to go out shows up as a missing reply; nothing to check here.
+    (void)comm_.TransByte(byte);
+    platform::WaitMs(kBytePauseMs);
 }
 
-int receiveReply(TCustomCommX& comm) {
-    comm.setTimeOutReceive(kReplyTimeoutMs);
-    const int byte = comm.ReceiveByte();
-    comm.setTimeOutReceive(0);
+int CommChannel::receiveReply() {
+    comm_.setTimeOutReceive(kReplyTimeoutMs);
+    const int byte = comm_.ReceiveByte();
+    comm_.setTimeOutReceive(0);
     return byte;
+}
+
+void sendPaced(ByteChannel& channel, std::span<const uint8_t> frame) {
+    for (const uint8_t byte : frame) channel.sendPaced(byte);
 }
 
 }  // namespace kvcore

@@ -1,8 +1,5 @@
 #include "model_a/link.h"
 
-#include "platform/tick.h"
-#include "serial/CommX.h"
-
 namespace kva {
 
 namespace {
@@ -10,8 +7,6 @@ constexpr uint8_t kStart = 0xCC;
 constexpr uint8_t kAck1 = 0x33;
 constexpr uint8_t kAck2 = 0x06;
 constexpr uint8_t kAckReadAll = 0x81;
-constexpr int kReplyTimeoutMs = 1000;
-constexpr uint32_t kBytePauseMs = 2;
 constexpr int kProgressStep = 26;  // block bytes between two progress lines
 }  // namespace
 
@@ -25,18 +20,11 @@ Frame BuildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
 }
 
 void Link::SendFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3) {
-    for (const uint8_t byte : BuildFrame(command, p1, p2, p3)) {
-        // A byte that fails to go out shows up as a missing reply; nothing to check here.
-        (void)comm_.TransByte(byte);
-        platform::WaitMs(kBytePauseMs);
-    }
+    kvcore::sendPaced(*channel_, BuildFrame(command, p1, p2, p3));
 }
 
 int Link::ReceiveReply() {
-    comm_.setTimeOutReceive(kReplyTimeoutMs);
-    const int byte = comm_.ReceiveByte();
-    comm_.setTimeOutReceive(0);
-    return byte;
+    return channel_->receiveReply();
 }
 
 LinkResult Link::AwaitAck(bool readAll) {

@@ -1,10 +1,11 @@
 #pragma once
-// KV417R frames over the serial component: 8-byte frames with a 16-bit additive checksum,
-// the three-byte acknowledge, paced sending, per-byte reply time-out, Read Word and Read All.
+// KV417R frames over a byte channel (the serial component, or a script): 8-byte frames with a
+// 16-bit additive checksum, the three-byte acknowledge, Read Word and Read All.
 // No widgets here.
 #include <array>
 #include <cstdint>
 
+#include "core/pacedlink.h"
 #include "core/transfer.h"
 
 class TCustomCommX;
@@ -29,7 +30,8 @@ Frame BuildFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3);
 
 class Link {
   public:
-    explicit Link(TCustomCommX& comm) : comm_(comm) {}
+    explicit Link(TCustomCommX& comm) : channel_(comm) {}
+    explicit Link(kvcore::ByteChannel& channel) : channel_(channel) {}
 
     // Sends the frame byte by byte, each followed by WaitMs(2).
     void SendFrame(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3);
@@ -47,7 +49,7 @@ class Link {
     LinkResult ReadAll(MemoryImage& image, const Progress& progress);
 
   private:
-    TCustomCommX& comm_;
+    kvcore::LinkChannel channel_;
 };
 
 }  // namespace kva

@@ -1,5 +1,8 @@
 #include "model_a/programmer.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "model_a/memmap.h"
 
 namespace kva {
@@ -47,15 +50,23 @@ bool Programmer::hasFormatMark(const MemoryImage& image) const {
 }
 
 LinkResult Programmer::readWords(uint8_t firstWord, int count, uint8_t* out) {
+    if (count < 0 || firstWord + count > kvcore::kWords)
+        throw std::invalid_argument("Read Word run beyond the memory");
+    // Filled aside, so a failed run never leaves some words of it where the caller might take
+    // them for the modem's.
+    MemoryImage words{};
     for (int k = 0; k < count; ++k) {
         const LinkResult r =
-            link_.ReadWord(static_cast<uint8_t>(firstWord + k), out[2 * k], out[2 * k + 1]);
+            link_.ReadWord(static_cast<uint8_t>(firstWord + k), words[2 * k], words[2 * k + 1]);
         if (r != LinkResult::Ok) return r;
     }
+    std::copy_n(words.begin(), 2 * count, out);
     return LinkResult::Ok;
 }
 
 LinkResult Programmer::writeWords(uint8_t firstWord, int count, const uint8_t* bytes) {
+    if (count < 0 || firstWord + count > kvcore::kWords)
+        throw std::invalid_argument("Write Word run beyond the memory");
     for (int k = 0; k < count; ++k) {
         const LinkResult r = link_.Exchange(cmd::WriteWord, static_cast<uint8_t>(firstWord + k),
                                             bytes[2 * k], bytes[2 * k + 1]);

@@ -15,6 +15,7 @@ namespace kva {
 class Programmer : public kvcore::MemoryProgrammer {
   public:
     explicit Programmer(TCustomCommX& comm) : link_(comm) {}
+    explicit Programmer(kvcore::ByteChannel& channel) : link_(channel) {}
 
     // Read All; progress 10 to 100.
     LinkResult readMemory(MemoryImage& image, const Progress& progress) override;
@@ -26,9 +27,12 @@ class Programmer : public kvcore::MemoryProgrammer {
     // The initialisation marker E3 5A.
     bool hasFormatMark(const MemoryImage& image) const override;
 
-    // Read Word for `count` words from `firstWord`; their bytes in address order into `out`.
+    // Read Word for `count` words from `firstWord`; their bytes in address order into `out`,
+    // which changes only when every word has arrived. A run beyond the memory is the caller's
+    // mistake: std::invalid_argument before anything is sent.
     LinkResult readWords(uint8_t firstWord, int count, uint8_t* out);
-    // Write Word for the `count` words from `firstWord`, from `bytes` in address order.
+    // Write Word for the `count` words from `firstWord`, from `bytes` in address order; a run
+    // beyond the memory is refused as readWords refuses it.
     LinkResult writeWords(uint8_t firstWord, int count, const uint8_t* bytes);
     // EEPROM INIT: FF FF into every word, then every word read back. `erased` tells whether
     // all of it read back as FF.

@@ -32,11 +32,11 @@ Frame BuildFrame(uint8_t command, uint8_t address, uint8_t endAddress, uint8_t f
 
 void Link::SendFrame(uint8_t command, uint8_t address, uint8_t endAddress, uint8_t first,
                      uint8_t second) {
-    kvcore::sendPaced(comm_, BuildFrame(command, address, endAddress, first, second));
+    kvcore::sendPaced(*channel_, BuildFrame(command, address, endAddress, first, second));
 }
 
 int Link::ReceiveReply() {
-    return kvcore::receiveReply(comm_);
+    return channel_->receiveReply();
 }
 
 LinkResult Link::AwaitAck() {

@@ -1,13 +1,14 @@
 #pragma once
-// KV938R/935R/931R frames over the serial component: the 15-byte request frame with its
-// one-byte sum, paced sending, the one-byte acknowledge, Write Word and Read Range. No widgets
-// here.
+// KV938R/935R/931R frames over a byte channel (the serial component, or a script): the 15-byte
+// request frame with its one-byte sum, the one-byte acknowledge, Write Word and Read Range. No
+// widgets here.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
 
+#include "core/pacedlink.h"
 #include "core/transfer.h"
 
 class TCustomCommX;
@@ -35,7 +36,8 @@ using ByteArrived = std::function<void(int index)>;
 
 class Link {
   public:
-    explicit Link(TCustomCommX& comm) : comm_(comm) {}
+    explicit Link(TCustomCommX& comm) : channel_(comm) {}
+    explicit Link(kvcore::ByteChannel& channel) : channel_(channel) {}
 
     // Sends the frame one byte at a time, each byte (the last too) followed by WaitMs(2).
     void SendFrame(uint8_t command, uint8_t address, uint8_t endAddress, uint8_t first,
@@ -55,7 +57,7 @@ class Link {
                          const ByteArrived& arrived = {});
 
   private:
-    TCustomCommX& comm_;
+    kvcore::LinkChannel channel_;
 };
 
 }  // namespace kvb

@@ -24,6 +24,7 @@ using Calibration = std::array<uint8_t, mem::kCalibrationSize>;
 class Programmer : public kvcore::MemoryProgrammer {
   public:
     explicit Programmer(TCustomCommX& comm) : link_(comm) {}
+    explicit Programmer(kvcore::ByteChannel& channel) : link_(channel) {}
 
     // Read Range 0..127; progress 10 to 90 after data bytes 26, 52, ..., 234, then 100.
     LinkResult readMemory(MemoryImage& image, const Progress& progress) override;
