@@ -121,8 +121,10 @@ int32_t RoundToInt(double x) {
 }
 
 int32_t FrqToRef(double f) {
-    const int32_t hz = scaledToInt(f, 1000000.0L);
-    if (hz == kNoInt) return -1;
+    // Whole Hz in 64 bits: a code can hold up to 3276.775 MHz, beyond the 2147 MHz that 32 bits
+    // of Hz reach, and a frequency read from a modem must find its step to be written back.
+    if (!(std::fabs(f) < 1e12)) return -1;
+    const int64_t hz = std::llround(static_cast<double>(static_cast<long double>(f) * 1000000.0L));
     for (int32_t ref = 0; ref < 4; ++ref) {
         if (hz % kStepHz[ref] == 0) return ref;
     }

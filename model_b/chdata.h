@@ -84,7 +84,8 @@ void assignChannel(TChData& dst, const TChData& src);
 constexpr int32_t kNoInt = std::numeric_limits<int32_t>::min();
 int32_t RoundToInt(double x);
 
-// Index of the coarsest reference step that divides f (MHz), or -1 for none (and for kNoInt).
+// Index of the coarsest reference step that divides f (MHz), or -1 for none (and for no number
+// or one far beyond any code).
 int32_t FrqToRef(double f);
 
 enum class CodeStatus {

@@ -62,14 +62,15 @@ TEST(RoundToInt, HalvesAwayFromZeroAndNoNumberGivesTheSentinel) {
     for (const auto& c : cases) EXPECT_EQ(RoundToInt(c.x), c.expected) << c.x;
 }
 
-// 2200 MHz is beyond 32 bits of Hz.
+// 2200 MHz and more (up to the 3276.775 MHz a code holds) are beyond 32 bits of Hz.
 TEST(FrqToRef, CoarsestStepThatDivides) {
     const struct {
         double f;
         int32_t ref;
-    } cases[] = {{223.0, 0},   {223.0125, 1}, {223.00625, 2}, {223.005, 3}, {223.001, -1},
-                 {0.0, 0},     {223.0375, 1}, {223.01875, 2}, {223.015, 3}, {-45.1, 0},
-                 {2200.0, -1}, {kNaN, -1},    {kInf, -1}};
+    } cases[] = {{223.0, 0},      {223.0125, 1}, {223.00625, 2}, {223.005, 3},
+                 {223.001, -1},   {0.0, 0},      {223.0375, 1},  {223.01875, 2},
+                 {223.015, 3},    {-45.1, 0},    {2200.0, 0},    {3276.77, 3},
+                 {2147.4837, -1}, {1e12, -1},    {kNaN, -1},     {kInf, -1}};
     for (const auto& c : cases) EXPECT_EQ(FrqToRef(c.f), c.ref) << c.f;
 }
 
