@@ -43,7 +43,7 @@ inline bool isFrequencyText(const QString& text, int longest) {
            digits(at + point.size(), text.size());
 }
 
-// Empty, or one of the column's design texts.
+// Empty, or one of the column's own texts.
 inline bool emptyOrOneOf(const QString& text, const QStringList& texts) {
     return text.isEmpty() || texts.contains(text);
 }

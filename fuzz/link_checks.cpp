@@ -31,7 +31,7 @@ std::string resultName(LinkResult r) {
     return "result " + std::to_string(static_cast<int>(r));
 }
 
-// The replies as the design reads them, and the frames it sends meanwhile: the oracle.
+// The replies read as the protocol reads them, and the frames it sends meanwhile: the oracle.
 class Reference {
   public:
     explicit Reference(Bytes replies) : replies_(replies) {}
@@ -73,9 +73,9 @@ void compare(const std::string& op, LinkResult got, LinkResult want, const Scrip
              const Reference& ref) {
     KV_REQUIRE(got == want,
                op + ": " + resultName(got) + " where the replies give " + resultName(want));
-    KV_REQUIRE(line.sent() == ref.sent, op + ": frames sent differ from the design's");
+    KV_REQUIRE(line.sent() == ref.sent, op + ": frames sent differ from the protocol's");
     KV_REQUIRE(line.receives() == ref.asked(), op + ": " + std::to_string(line.receives()) +
-                                                   " reply bytes read, the design reads " +
+                                                   " reply bytes read, the protocol reads " +
                                                    std::to_string(ref.asked()));
 }
 

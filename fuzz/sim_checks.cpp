@@ -43,7 +43,8 @@ kvsim::ModemFaults faultsFrom(Bytes h) {
     return f;
 }
 
-// ---- The families as the design describes them ------------------------------------------------
+// ---- The families as their protocols describe them
+// -----------------------------------------------
 
 std::optional<Effect> kv417rEffect(const Frame& f, const Memory& m, uint8_t ackThird) {
     unsigned sum = 0;
