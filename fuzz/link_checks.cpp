@@ -103,6 +103,11 @@ MemoryImage pattern(uint8_t p1, uint8_t p2) {
 
 constexpr uint8_t kUntouched = 0xA5;
 
+template <class Buffer>
+bool untouched(const Buffer& b) {
+    return std::all_of(b.begin(), b.end(), [](uint8_t x) { return x == kUntouched; });
+}
+
 // ---- KV417R --------------------------------------------------------------------------------
 
 namespace a {
@@ -157,64 +162,31 @@ std::vector<int> writtenWords() {
     for (const int w : {0x60, 0x6D, 0x6E, 0x6F, 0x7F}) words.push_back(w);
     return words;
 }
-bool compared(int address) {
-    return address <= 0x7F || address == 0xC0 || address == 0xC1 ||
-           (address >= 0xDA && address <= 0xDF) || address >= 0xFE;
-}
-
-void readMemory(Bytes replies) {
-    ScriptedChannel line(replies);
-    kva::Programmer modem(line);
-    MemoryImage image;
-    image.fill(kUntouched);
-    std::vector<int> seen;
-    const LinkResult got = modem.readMemory(image, recorder(seen));
-
-    Reference ref(replies);
-    MemoryImage block{};
-    const LinkResult want = readAll(ref, block);
-    compare("Read All", got, want, line, ref);
-    checkProgress("Read All", seen, got == LinkResult::Ok);
-    if (got == LinkResult::Ok) {
-        // A full reply: the acknowledge, 256 bytes and their checksum, all of them handed out.
-        KV_REQUIRE(line.delivered() == 260 && replies[0] == 0x33 && replies[1] == 0x06 &&
-                       replies[2] == 0x81,
-                   "Read All: Ok without a full reply that passes the acknowledge");
-        KV_REQUIRE(std::equal(image.begin(), image.end(), replies.begin() + 3),
-                   "Read All: image is not the block received");
-    } else {
-        KV_REQUIRE(
-            std::all_of(image.begin(), image.end(), [](uint8_t b) { return b == kUntouched; }),
-            "Read All: failed read changed the image");
+// What the shared exchanges below ask of a model's protocol.
+struct Protocol {
+    using Programmer = kva::Programmer;
+    static constexpr std::size_t kFullReply = 3 + 256 + 1;  // acknowledge, block, checksum
+    static bool acknowledged(Bytes replies) {
+        return replies[0] == 0x33 && replies[1] == 0x06 && replies[2] == 0x81;
     }
-}
-
-void transmit(uint8_t p1, uint8_t p2, Bytes replies) {
-    const MemoryImage image = pattern(p1, p2);
-    ScriptedChannel line(replies);
-    kva::Programmer modem(line);
-    std::vector<int> written, read;
-    MemoryImage readBack{};
-    LinkResult got = modem.writeTable(image, recorder(written));
-    checkProgress("table write", written, got == LinkResult::Ok);
-    if (got == LinkResult::Ok) got = modem.readMemory(readBack, recorder(read));
-    const bool reportedOk = got == LinkResult::Ok && modem.sameWrittenBytes(image, readBack);
-
-    Reference ref(replies);
-    LinkResult want = LinkResult::Ok;
-    for (const int w : writtenWords()) {
-        want = request(ref, 0x01, static_cast<uint8_t>(w), image[2 * w], image[2 * w + 1]);
-        if (want != LinkResult::Ok) break;
+    static LinkResult readMemory(Reference& ref, MemoryImage& block) { return readAll(ref, block); }
+    static LinkResult writeTable(Reference& ref, const MemoryImage& image) {
+        for (const int w : writtenWords())
+            if (const LinkResult r =
+                    request(ref, 0x01, static_cast<uint8_t>(w), image[2 * w], image[2 * w + 1]);
+                r != LinkResult::Ok)
+                return r;
+        return LinkResult::Ok;
     }
-    MemoryImage block{};
-    if (want == LinkResult::Ok) want = readAll(ref, block);
-    bool equal = want == LinkResult::Ok;
-    for (int a = 0; a < 256 && equal; ++a) equal = !compared(a) || block[a] == image[a];
-
-    compare("Transmit", got, want, line, ref);
-    KV_REQUIRE(reportedOk == equal, reportedOk ? "Transmit: Data Write OK with a byte that differs"
-                                               : "Transmit: Data Write NG with every byte equal");
-}
+    static bool compared(int address) {
+        return address <= 0x7F || address == 0xC0 || address == 0xC1 ||
+               (address >= 0xDA && address <= 0xDF) || address >= 0xFE;
+    }
+    static LinkResult erase(Reference& ref, const MemoryImage& blank, MemoryImage& back) {
+        const LinkResult r = writeWords(ref, 0, 128, blank.data());
+        return r == LinkResult::Ok ? readWords(ref, 0, 128, back.data()) : r;
+    }
+};
 
 void wordRuns(int op, uint8_t p1, uint8_t p2, Bytes replies) {
     const int first = p1 % 128;
@@ -234,24 +206,6 @@ void wordRuns(int op, uint8_t p1, uint8_t p2, Bytes replies) {
         const LinkResult got = modem.writeWords(static_cast<uint8_t>(first), count, bytes.data());
         compare("Write Word run", got, writeWords(ref, first, count, bytes.data()), line, ref);
     }
-}
-
-void erase(uint8_t p1, Bytes replies) {
-    ScriptedChannel line(replies);
-    kva::Programmer modem(line);
-    const bool before = p1 & 1;
-    bool erased = before;
-    const LinkResult got = modem.eraseMemory(erased);
-
-    Reference ref(replies);
-    MemoryImage blank;
-    blank.fill(0xFF);
-    MemoryImage back{};
-    LinkResult want = writeWords(ref, 0, 128, blank.data());
-    if (want == LinkResult::Ok) want = readWords(ref, 0, 128, back.data());
-    compare("EEPROM INIT", got, want, line, ref);
-    KV_REQUIRE(erased == (got == LinkResult::Ok ? back == blank : before),
-               "EEPROM INIT: erased flag wrong");
 }
 
 void setCommand(uint8_t p1, uint8_t p2, Bytes replies) {
@@ -306,59 +260,23 @@ LinkResult writeWords(Reference& ref, int first, int last, const uint8_t* bytes)
     return LinkResult::Ok;
 }
 
-bool compared(int address) {
-    return address <= 223 || address >= 242;
-}
-
-template <class Buffer>
-bool untouched(const Buffer& b) {
-    return std::all_of(b.begin(), b.end(), [](uint8_t x) { return x == kUntouched; });
-}
-
-void readMemory(Bytes replies) {
-    ScriptedChannel line(replies);
-    kvb::Programmer modem(line);
-    MemoryImage image;
-    image.fill(kUntouched);
-    std::vector<int> seen;
-    const LinkResult got = modem.readMemory(image, recorder(seen));
-
-    Reference ref(replies);
-    MemoryImage block{};
-    compare("Read Range 0..127", got, readRange(ref, 0, 127, block.data()), line, ref);
-    checkProgress("Read Range 0..127", seen, got == LinkResult::Ok);
-    if (got == LinkResult::Ok) {
-        KV_REQUIRE(line.delivered() == 257 && replies[0] == 0x06,
-                   "Receive: Ok without a full reply that passes the acknowledge");
-        KV_REQUIRE(image == block, "Receive: image is not the data received");
-    } else {
-        KV_REQUIRE(untouched(image), "Receive: failed read changed the image");
+struct Protocol {
+    using Programmer = kvb::Programmer;
+    static constexpr std::size_t kFullReply = 1 + 256;  // acknowledge, data
+    static bool acknowledged(Bytes replies) { return replies[0] == 0x06; }
+    static LinkResult readMemory(Reference& ref, MemoryImage& block) {
+        return readRange(ref, 0, 127, block.data());
     }
-}
-
-void transmit(uint8_t p1, uint8_t p2, Bytes replies) {
-    const MemoryImage image = pattern(p1, p2);
-    ScriptedChannel line(replies);
-    kvb::Programmer modem(line);
-    std::vector<int> written, read;
-    MemoryImage readBack{};
-    LinkResult got = modem.writeTable(image, recorder(written));
-    checkProgress("table write", written, got == LinkResult::Ok);
-    if (got == LinkResult::Ok) got = modem.readMemory(readBack, recorder(read));
-    const bool reportedOk = got == LinkResult::Ok && modem.sameWrittenBytes(image, readBack);
-
-    Reference ref(replies);
-    LinkResult want = writeWords(ref, 0, 111, image.data());
-    if (want == LinkResult::Ok) want = writeWords(ref, 121, 127, image.data());
-    MemoryImage block{};
-    if (want == LinkResult::Ok) want = readRange(ref, 0, 127, block.data());
-    bool equal = want == LinkResult::Ok;
-    for (int a = 0; a < 256 && equal; ++a) equal = !compared(a) || block[a] == image[a];
-
-    compare("Transmit", got, want, line, ref);
-    KV_REQUIRE(reportedOk == equal, reportedOk ? "Transmit: Data Write OK with a byte that differs"
-                                               : "Transmit: Data Write NG with every byte equal");
-}
+    static LinkResult writeTable(Reference& ref, const MemoryImage& image) {
+        const LinkResult r = writeWords(ref, 0, 111, image.data());
+        return r == LinkResult::Ok ? writeWords(ref, 121, 127, image.data()) : r;
+    }
+    static bool compared(int address) { return address <= 223 || address >= 242; }
+    static LinkResult erase(Reference& ref, const MemoryImage& blank, MemoryImage& back) {
+        const LinkResult r = writeWords(ref, 0, 127, blank.data());
+        return r == LinkResult::Ok ? readRange(ref, 0, 127, back.data()) : r;
+    }
+};
 
 void calibration(bool write, uint8_t p1, uint8_t p2, Bytes replies) {
     ScriptedChannel line(replies);
@@ -380,9 +298,63 @@ void calibration(bool write, uint8_t p1, uint8_t p2, Bytes replies) {
                "calibration: values are not what arrived, or changed on failure");
 }
 
+}  // namespace b
+
+// ---- The exchanges both models have --------------------------------------------------------
+
+// Receive: Ok only for a full reply that passed every check, and then exactly its data.
+template <class Protocol>
+void readMemory(Bytes replies) {
+    ScriptedChannel line(replies);
+    typename Protocol::Programmer modem(line);
+    MemoryImage image;
+    image.fill(kUntouched);
+    std::vector<int> seen;
+    const LinkResult got = modem.readMemory(image, recorder(seen));
+
+    Reference ref(replies);
+    MemoryImage block{};
+    compare("Receive", got, Protocol::readMemory(ref, block), line, ref);
+    checkProgress("Receive", seen, got == LinkResult::Ok);
+    if (got == LinkResult::Ok) {
+        KV_REQUIRE(line.delivered() == Protocol::kFullReply && Protocol::acknowledged(replies),
+                   "Receive: Ok without a full reply that passes the acknowledge");
+        KV_REQUIRE(image == block, "Receive: image is not the data received");
+    } else {
+        KV_REQUIRE(untouched(image), "Receive: failed read changed the image");
+    }
+}
+
+// Transmit: "Data Write OK" exactly when every compared byte came back equal.
+template <class Protocol>
+void transmit(uint8_t p1, uint8_t p2, Bytes replies) {
+    const MemoryImage image = pattern(p1, p2);
+    ScriptedChannel line(replies);
+    typename Protocol::Programmer modem(line);
+    std::vector<int> written, read;
+    MemoryImage readBack{};
+    LinkResult got = modem.writeTable(image, recorder(written));
+    checkProgress("table write", written, got == LinkResult::Ok);
+    if (got == LinkResult::Ok) got = modem.readMemory(readBack, recorder(read));
+    const bool reportedOk = got == LinkResult::Ok && modem.sameWrittenBytes(image, readBack);
+
+    Reference ref(replies);
+    LinkResult want = Protocol::writeTable(ref, image);
+    MemoryImage block{};
+    if (want == LinkResult::Ok) want = Protocol::readMemory(ref, block);
+    bool equal = want == LinkResult::Ok;
+    for (int a = 0; a < 256 && equal; ++a) equal = !Protocol::compared(a) || block[a] == image[a];
+
+    compare("Transmit", got, want, line, ref);
+    KV_REQUIRE(reportedOk == equal, reportedOk ? "Transmit: Data Write OK with a byte that differs"
+                                               : "Transmit: Data Write NG with every byte equal");
+}
+
+// EEPROM INIT: the erased flag set only by a run that succeeded, and then truthfully.
+template <class Protocol>
 void erase(uint8_t p1, Bytes replies) {
     ScriptedChannel line(replies);
-    kvb::Programmer modem(line);
+    typename Protocol::Programmer modem(line);
     const bool before = p1 & 1;
     bool erased = before;
     const LinkResult got = modem.eraseMemory(erased);
@@ -391,14 +363,10 @@ void erase(uint8_t p1, Bytes replies) {
     MemoryImage blank;
     blank.fill(0xFF);
     MemoryImage back{};
-    LinkResult want = writeWords(ref, 0, 127, blank.data());
-    if (want == LinkResult::Ok) want = readRange(ref, 0, 127, back.data());
-    compare("EEPROM INIT", got, want, line, ref);
+    compare("EEPROM INIT", got, Protocol::erase(ref, blank, back), line, ref);
     KV_REQUIRE(erased == (got == LinkResult::Ok ? back == blank : before),
                "EEPROM INIT: erased flag wrong");
 }
-
-}  // namespace b
 
 }  // namespace
 
@@ -408,14 +376,14 @@ void checkLinkA(Bytes input) {
     const Bytes replies = input.subspan(3);
     switch (input[0] % 6) {
         case 0:
-            return a::readMemory(replies);
+            return readMemory<a::Protocol>(replies);
         case 1:
-            return a::transmit(p1, p2, replies);
+            return transmit<a::Protocol>(p1, p2, replies);
         case 2:
         case 3:
             return a::wordRuns(input[0] % 6, p1, p2, replies);
         case 4:
-            return a::erase(p1, replies);
+            return erase<a::Protocol>(p1, replies);
         default:
             return a::setCommand(p1, p2, replies);
     }
@@ -427,15 +395,15 @@ void checkLinkB(Bytes input) {
     const Bytes replies = input.subspan(3);
     switch (input[0] % 5) {
         case 0:
-            return b::readMemory(replies);
+            return readMemory<b::Protocol>(replies);
         case 1:
-            return b::transmit(p1, p2, replies);
+            return transmit<b::Protocol>(p1, p2, replies);
         case 2:
             return b::calibration(false, p1, p2, replies);
         case 3:
             return b::calibration(true, p1, p2, replies);
         default:
-            return b::erase(p1, replies);
+            return erase<b::Protocol>(p1, replies);
     }
 }
 
