@@ -202,9 +202,17 @@ void wordRuns(int op, uint8_t p1, uint8_t p2, Bytes replies) {
         if (got != LinkResult::Ok) want.assign(want.size(), kUntouched);
         KV_REQUIRE(out == want, "Read Word run: buffer is not what arrived, or changed on failure");
     } else {
+        // The factory WRITE: the run written, then read back for the window's compare.
         const MemoryImage bytes = pattern(p2, p1);
-        const LinkResult got = modem.writeWords(static_cast<uint8_t>(first), count, bytes.data());
-        compare("Write Word run", got, writeWords(ref, first, count, bytes.data()), line, ref);
+        std::vector<uint8_t> back(2 * count), wantBack(2 * count);
+        LinkResult got = modem.writeWords(static_cast<uint8_t>(first), count, bytes.data());
+        if (got == LinkResult::Ok)
+            got = modem.readWords(static_cast<uint8_t>(first), count, back.data());
+        LinkResult want = writeWords(ref, first, count, bytes.data());
+        if (want == LinkResult::Ok) want = readWords(ref, first, count, wantBack.data());
+        compare("Write Word run and read-back", got, want, line, ref);
+        KV_REQUIRE(got != LinkResult::Ok || back == wantBack,
+                   "Write Word run: read-back is not what arrived");
     }
 }
 
