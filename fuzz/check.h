@@ -37,6 +37,11 @@ void checkKv93x(Bytes input);
 // The port file of either tool, with any content, next to a stray file of any name. Works in
 // the current folder and removes what it wrote there.
 void checkPortFile(Bytes input);
+// File > Open of each main window with a settings file of any length and content.
+void checkOpenA(Bytes input);
+void checkOpenB(Bytes input);
+// Factory.INI as kvprog_a's factory window reads it when it opens.
+void checkFactoryIni(Bytes input);
 
 struct Target {
     const char* name;  // also the folder of its corpus and of its regression cases

@@ -2,6 +2,7 @@
 // its description, so libFuzzer keeps the input as a finding.
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -17,6 +18,10 @@ const kvfuzz::Target* target = nullptr;
 // relative paths need the caller's folder the rest of the time.
 std::unique_ptr<QTemporaryDir> folder;
 QString home;
+// The main-window targets need an application; the others do not mind one.
+int appArgc = 1;
+char appName[] = "kvfuzz";
+char* appArgv[] = {appName, nullptr};
 
 class InScratchFolder {
   public:
@@ -26,6 +31,8 @@ class InScratchFolder {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(appArgc, appArgv);  // lives for the whole run
     target = kvfuzz::findTarget(KV_FUZZ_TARGET);
     folder = std::make_unique<QTemporaryDir>();
     home = QDir::currentPath();

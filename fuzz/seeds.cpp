@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "core/pacedlink.h"
+#include "model_a/chdata.h"
 #include "model_a/programmer.h"
+#include "model_b/chdata.h"
 #include "model_b/programmer.h"
 #include "sim/kv417r.h"
 #include "sim/kv93x.h"
@@ -116,7 +118,11 @@ void linkSeedsA() {
         p.readMemory(back, {});
     });
     ex("read_calibration", 2, 0x70, 14, [&](P& p) { p.readWords(0x70, 15, words); });
-    ex("write_words", 3, 0x70, 3, [&](P& p) { p.writeWords(0x70, 4, pattern(3, 0x70).data()); });
+    ex("calibration_write", 3, 0x70, 14, [&](P& p) {
+        const kvcore::MemoryImage block = pattern(14, 0x70);
+        p.writeWords(0x70, 15, block.data());
+        p.readWords(0x70, 15, words);
+    });
     ex("erase", 4, 0, 0, [&](P& p) { p.eraseMemory(erased); });
     ex("set_sql", 5, 0, 2, [&](P& p) { p.setSql(2); });
     ex("set_tx_power", 5, 1, 0xC0, [&](P& p) { p.setTxPower(0xC001, 0xC0); });
@@ -158,6 +164,62 @@ void portFileSeeds() {
     write("portfile", "a_only_stray", stray);
 }
 
+template <class Block>
+Bytes blockBytes(const Block& block) {
+    const auto* b = reinterpret_cast<const uint8_t*>(&block);
+    return {b, b + sizeof block};
+}
+
+// A flag byte (the answer to the long-file question) before the file.
+Bytes openSeed(uint8_t yes, Bytes file) {
+    file.insert(file.begin(), yes);
+    return file;
+}
+
+// Settings files: the demo memory as each tool would save it, the golden file, and the same
+// cut short, grown longer and taken by the other tool.
+void openSeeds(const QString& data) {
+    kva::TSetData a = kva::defaultSetData();
+    const kvcore::MemoryImage demoA = kvsim::Kv417r::demoMemory();
+    for (int k = 0; k < 16; ++k) a.Ch[k] = kva::decodeChannel(&demoA[8 * k]);
+    a.Mode = kva::decodeSetMode(demoA);
+    kvb::TSetData b = kvb::defaultSetData();
+    b.Mode = kvb::decodeImage(kvsim::Kv93x::demoMemory(), b);
+    const Bytes fileA = blockBytes(a), fileB = blockBytes(b);
+    const Bytes golden = fileBytes(data + "/kv93x_settings.dat");
+    write("open_a", "demo", openSeed(1, fileA));
+    write("open_a", "kvprog_b_file", openSeed(1, fileB));
+    write("open_b", "demo", openSeed(1, fileB));
+    write("open_b", "golden", openSeed(1, golden));
+    write("open_b", "kvprog_a_file_yes", openSeed(1, fileA));
+    write("open_b", "kvprog_a_file_no", openSeed(0, fileA));
+    Bytes longer = fileA;
+    longer.resize(900, 0x5A);
+    write("open_a", "longer_yes", openSeed(1, longer));
+    write("open_a", "longer_no", openSeed(0, longer));
+    write("open_a", "one_short", openSeed(1, Bytes(fileA.begin(), fileA.end() - 1)));
+    write("open_b", "one_short", openSeed(1, Bytes(golden.begin(), golden.end() - 1)));
+}
+
+// Factory.INI: a name variant byte, then the file; the design's example values, 31 bytes
+// under another case, one byte short, and none at all.
+void factoryIniSeeds() {
+    Bytes block(30, 0x00);
+    block[0] = 0xC1;
+    block[1] = 0x2A;
+    block[20] = 0x05;
+    Bytes seed = {0x00};
+    seed.insert(seed.end(), block.begin(), block.end());
+    write("factory_ini", "example", seed);
+    seed[0] = 0x01;
+    seed.push_back(0xEE);
+    write("factory_ini", "upper_case_longer", seed);
+    seed[0] = 0x02;
+    seed.resize(30);
+    write("factory_ini", "lower_case_short", seed);
+    write("factory_ini", "none", {0x03});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,5 +240,7 @@ int main(int argc, char** argv) {
     linkSeedsA();
     linkSeedsB();
     portFileSeeds();
+    openSeeds(data);
+    factoryIniSeeds();
     return 0;
 }

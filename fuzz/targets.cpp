@@ -4,9 +4,10 @@ namespace kvfuzz {
 
 namespace {
 constexpr Target kTargets[] = {
-    {"image_a", checkImageA},    {"image_b", checkImageB},    {"link_a", checkLinkA},
-    {"link_b", checkLinkB},      {"sim_kv417r", checkKv417r}, {"sim_kv93x", checkKv93x},
-    {"portfile", checkPortFile},
+    {"image_a", checkImageA},         {"image_b", checkImageB},    {"link_a", checkLinkA},
+    {"link_b", checkLinkB},           {"sim_kv417r", checkKv417r}, {"sim_kv93x", checkKv93x},
+    {"portfile", checkPortFile},      {"open_a", checkOpenA},      {"open_b", checkOpenB},
+    {"factory_ini", checkFactoryIni},
 };
 }  // namespace
 

@@ -15,7 +15,8 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=
 cmake --build build-fuzz -j2 --target fuzz_all
 
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(image_a image_b link_a link_b sim_kv417r sim_kv93x portfile)
+[ ${#targets[@]} -eq 0 ] && targets=(image_a image_b link_a link_b sim_kv417r sim_kv93x portfile open_a open_b
+    factory_ini)
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
