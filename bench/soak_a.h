@@ -4,7 +4,7 @@
 #include <array>
 #include <random>
 
-#include "core/hexinput.h"
+#include "bench/calibrationbox.h"
 #include "model_a/main.h"
 #include "model_a/sub1.h"
 #include "sim/kv417r.h"
@@ -50,10 +50,7 @@ struct SoakA {
     }
 
     // Boxes of the 30-byte calibration block (memory bytes 224..253), first byte high.
-    struct Box {
-        QLineEdit* kva::TSubForm1::*edit;
-        int firstByte, width;
-    };
+    using Box = CalibrationBox<Factory>;
     static constexpr std::array<Box, 18> kBoxes = {{
         {&Factory::Edit1, 0, 2},
         {&Factory::Edit2, 2, 2},
@@ -74,23 +71,10 @@ struct SoakA {
         {&Factory::Edit19, 27, 1},
         {&Factory::Edit20, 28, 1},
     }};
-    static void typeCalibration(Factory& f, std::mt19937& random, std::array<uint8_t, 30>& block) {
+    // WRITE sends FF FF for bytes 10 and 11 and 00 for byte 29, which have no box.
+    static void blankCalibration(std::array<uint8_t, 30>& block) {
         block.fill(0xFF);
         block[29] = 0x00;
-        for (const Box& b : kBoxes) {
-            const uint32_t v = random() & (b.width == 2 ? 0xFFFF : 0xFF);
-            (f.*b.edit)->setText(kvcore::hexText(v, 2 * b.width));
-            block[b.firstByte] = static_cast<uint8_t>(b.width == 2 ? v >> 8 : v);
-            if (b.width == 2) block[b.firstByte + 1] = static_cast<uint8_t>(v);
-        }
-    }
-    static bool calibrationShown(Factory& f, const Memory& m) {
-        for (const Box& b : kBoxes) {
-            uint32_t want = m[224 + b.firstByte];
-            if (b.width == 2) want = want << 8 | m[225 + b.firstByte];
-            if (kvcore::parseHexField((f.*b.edit)->text(), b.width) != want) return false;
-        }
-        return true;
     }
     static bool calibrationWritten(const std::array<uint8_t, 30>& block, const Memory& m) {
         return std::equal(block.begin(), block.end(), m.begin() + 224);

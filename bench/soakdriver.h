@@ -18,8 +18,8 @@
 //   static Machine::Memory writtenImage(Window&);   // what Transmit writes
 //   static bool writtenBytesEqual(Window&, const Machine::Memory& image, const Machine::Memory&);
 //   using Factory = ...;  // the factory window
-//   static void typeCalibration(Factory&, std::mt19937&, std::array<uint8_t, 30>& written);
-//   static bool calibrationShown(Factory&, const Machine::Memory&);
+//   static constexpr std::array<CalibrationBox<Factory>, n> kBoxes;  // area at byte 224
+//   static void blankCalibration(std::array<uint8_t, 30>&);  // what WRITE sends without a box
 //   static bool calibrationWritten(const std::array<uint8_t, 30>&, const Machine::Memory&);
 //   static void read(Factory&), write(Factory&), erase(Factory&);
 //   static QString readOk, writeOk, eraseOk;        // the success reports
@@ -42,6 +42,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/calibrationbox.h"
 #include "platform/dialogs.h"
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
@@ -292,7 +293,8 @@ class SoakRun {
                     Traits::read(form);
                     name = "factory READ";
                 } else if (kind == Kind::Write) {
-                    Traits::typeCalibration(form, random_, calibration_);
+                    Traits::blankCalibration(calibration_);
+                    typeCalibration(form, Traits::kBoxes, random_, calibration_);
                     Traits::write(form);
                     name = "factory WRITE";
                 } else {
@@ -300,7 +302,7 @@ class SoakRun {
                     name = "factory erase";
                 }
                 if (kind == Kind::Read)
-                    readShown_ = Traits::calibrationShown(form, modem_.memory());
+                    readShown_ = calibrationShown(form, Traits::kBoxes, modem_.memory(), 224);
             }
         }
         running_ = false;
