@@ -31,4 +31,5 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
-ctest --test-dir "$builddir" --output-on-failure -j2 "${filter[@]}"
+# Most tests wait on a paced line or on the emulator, so four at a time keep two cores busy.
+ctest --test-dir "$builddir" --output-on-failure -j4 "${filter[@]}"
