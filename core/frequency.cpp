@@ -12,4 +12,8 @@ QString frqText(double f) {
     return platform::formatFixed(f, 3, 4);
 }
 
+QString channelLabel(int channel) {
+    return QString::asprintf("CH%2d", channel);
+}
+
 }  // namespace kvcore

@@ -14,6 +14,14 @@ double StrToFrq(const QString& text);
 // "%3.4f" with the locale's decimal separator.
 QString frqText(double f);
 
+// Set's limit check: min <= f <= max, both ends included.
+inline bool withinLimits(double f, double min, double max) {
+    return f >= min && f <= max;
+}
+
+// A channel as the grid labels it: "CH%2d".
+QString channelLabel(int channel);
+
 // True when some channel of `channels` has both frequencies; a write in normal mode needs one.
 template <class Channels>
 bool anyChannelWithBothFrequencies(const Channels& channels) {

@@ -7,6 +7,12 @@ const QString& itemText(const QStringList& texts, int32_t index) {
     return (index >= 0 && index < texts.size()) ? texts[index] : empty;
 }
 
+int32_t shownIndex(ControlKind kind, int32_t index, int32_t count) {
+    if (index < 0 || count <= 0) return -1;
+    if (index < count) return index;
+    return kind == ControlKind::RadioGroup ? count - 1 : -1;
+}
+
 namespace items {
 
 const QStringList& br() {

@@ -11,6 +11,13 @@ namespace kvcore {
 // files and modems may hold any value).
 const QString& itemText(const QStringList& texts, int32_t index);
 
+// How a set-mode control shows a stored item index, the index a write then reads from it.
+enum class ControlKind {
+    RadioGroup,  // below 0: none; past the end: the last item
+    DropDown,    // outside the items: none
+};
+int32_t shownIndex(ControlKind kind, int32_t index, int32_t count);
+
 namespace items {
 const QStringList& br();    // "4800", "2400/1200"
 const QStringList& da();    // "OFF", "ON"

@@ -19,7 +19,7 @@ QString commErrorLogLine(LinkResult r) {
     return QStringLiteral("***** ") + commErrorMessage(r) + QStringLiteral(" *****");
 }
 
-QString firstSettingError(std::initializer_list<SettingSelection> controls, bool noFrequencies) {
+QString firstSettingError(std::span<const SettingSelection> controls, bool noFrequencies) {
     for (const SettingSelection& c : controls)
         if (c.index < 0) return QStringLiteral("Setting Error!! [%1]").arg(QLatin1String(c.name));
     if (noFrequencies) return QStringLiteral("Setting Error!! [Frq. Data]");

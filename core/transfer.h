@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
+#include <span>
 
 namespace kvcore {
 
@@ -28,7 +28,7 @@ struct SettingSelection {
 // The box text of the first reason not to write: "Setting Error!! [<name>]" for the first
 // control without a selection, then "Setting Error!! [Frq. Data]" when `noFrequencies`
 // (normal mode and no channel with both frequencies); empty when the write may go out.
-QString firstSettingError(std::initializer_list<SettingSelection> controls, bool noFrequencies);
+QString firstSettingError(std::span<const SettingSelection> controls, bool noFrequencies);
 
 // Progress of one phase of a transfer, as a percentage.
 using Progress = std::function<void(int percent)>;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "model_a/settings.h"
 #include "model_a/sub1.h"
 #include "model_a/sub2.h"
 #include "platform/radiogroup.h"
@@ -39,15 +40,19 @@ void TMainForm::B_SetClick() {
     double tx = 0;
     if (!checkEditPanel(rx, tx)) return;
 
-    TChData& c = SetData.Ch[CurrentCh - 1];
-    c.Used = 1;
-    c.RxFrq = rx;
-    c.TxFrq = tx;
-    c.Power = CB_Power->currentIndex();
-    c.BR = CB_BR->currentIndex();
-    c.DA = CB_DA->currentIndex();
-    c.MBR = CB_MBR->currentIndex();
-    c.SQL = CB_SQL->currentIndex();
+    const TChData c =
+        storedChannel(rx, tx,
+                      {CB_Power->currentIndex(), CB_BR->currentIndex(), CB_DA->currentIndex(),
+                       CB_MBR->currentIndex(), CB_SQL->currentIndex()});
+    TChData& to = SetData.Ch[CurrentCh - 1];
+    to.Used = c.Used;
+    to.RxFrq = c.RxFrq;
+    to.TxFrq = c.TxFrq;
+    to.Power = c.Power;
+    to.BR = c.BR;
+    to.DA = c.DA;
+    to.MBR = c.MBR;
+    to.SQL = c.SQL;
     showChannelRow(CurrentCh, GridWriter::Set);
     AddResult(QStringLiteral("Data Set [Ch:") + QString::number(CurrentCh) + QStringLiteral("]"));
 }
@@ -71,7 +76,8 @@ TSetMode TMainForm::controlSetMode() const {
             CB_SL->currentIndex()};
 }
 
-void TMainForm::setControlSetMode(const TSetMode& m) {
+void TMainForm::setControlSetMode(const TSetMode& stored) {
+    const TSetMode m = shownSetMode(stored);
     RG_Data->setItemIndex(m.Data);
     RG_Busy->setItemIndex(m.Busy);
     RG_FSQC->setItemIndex(m.FSQC);

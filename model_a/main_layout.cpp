@@ -8,6 +8,7 @@
 
 #include "model_a/descriptor.h"
 #include "model_a/main.h"
+#include "model_a/settings.h"
 #include "platform/radiogroup.h"
 #include "ui/channelgrid.h"
 #include "ui/controls.h"
@@ -41,22 +42,21 @@ void TMainForm::buildWindow() {
     auto* setMode = buildSetModePanel(central);
     setMode->setGeometry(600, 68, 185, 430);
 
-    struct Small {
+    // The three drop-down lists stand in small groups captioned like the controls.
+    const struct {
         const char* group;
-        const char* caption;
+        int32_t TSetMode::*field;
         QComboBox** box;
-        const char* name;
-        const QStringList& items;
         int x;
-    };
-    const Small smalls[] = {{"GroupBox3", "Time Out", &CB_Tot, "CB_Tot", items::tot(), 416},
-                            {"GroupBox4", "SAVE", &CB_Save, "CB_Save", items::save(), 507},
-                            {"Sleep", "Sleep", &CB_SL, "CB_SL", items::sleep(), 600}};
-    for (const Small& s : smalls) {
-        auto* g = new QGroupBox(QString::fromLatin1(s.caption), central);
+    } smalls[] = {{"GroupBox3", &TSetMode::Tot, &CB_Tot, 416},
+                  {"GroupBox4", &TSetMode::Save, &CB_Save, 507},
+                  {"Sleep", &TSetMode::SL, &CB_SL, 600}};
+    for (const auto& s : smalls) {
+        const SetModeControl& c = setModeControl(s.field);
+        auto* g = new QGroupBox(QString::fromLatin1(c.caption), central);
         g->setObjectName(QString::fromLatin1(s.group));
         g->setGeometry(s.x, 501, 89, 49);
-        *s.box = comboBox(s.name, s.items, g);
+        *s.box = comboBox(c.name, *c.items, g);
         (*s.box)->setGeometry(4, 18, 60, 22);
         label(QStringLiteral("sec"), g, 67, 22);
     }
@@ -111,28 +111,24 @@ QWidget* TMainForm::buildEditPanel(QWidget* parent) {
 QWidget* TMainForm::buildSetModePanel(QWidget* parent) {
     auto* g = new QGroupBox(QStringLiteral("SetMode"), parent);
     g->setObjectName(QStringLiteral("GroupBox1"));
-    auto group = [&](const char* name, const char* caption, QStringList list, QRect r) {
-        auto* rg = new platform::TRadioGroup(QString::fromLatin1(caption), list, 1, g);
-        rg->setObjectName(QString::fromLatin1(name));
+    auto group = [&](int32_t TSetMode::*field, QRect r) {
+        const SetModeControl& c = setModeControl(field);
+        auto* rg = new platform::TRadioGroup(QString::fromLatin1(c.caption), *c.items, 1, g);
+        rg->setObjectName(QString::fromLatin1(c.name));
         rg->setGeometry(r);
         return rg;
     };
-    // The double quotes belong to the item texts.
-    RG_Data = group(
-        "RG_Data", "Data/Audio Signal",
-        {QStringLiteral("\"H\" Data   \"L\" Audio"), QStringLiteral("\"L\"  Data  \"H\" Audio")},
-        QRect(6, 16, 173, 52));
-    RG_Busy = group("RG_Busy", "Busy Signal", {"L:Busy", "H:Busy"}, QRect(6, 70, 85, 52));
-    RG_FSQC = group("RG_FSQC", "FSQC", {"OFF", "ON"}, QRect(94, 70, 85, 52));
-    RG_EXT = group("RG_EXT", "EXT SQC", {"L:Open", "H:Open"}, QRect(6, 124, 85, 52));
-    RG_VCO = group("RG_VCO", "VCO", {"Tx off", "Tx on"}, QRect(94, 124, 85, 52));
+    RG_Data = group(&TSetMode::Data, QRect(6, 16, 173, 52));
+    RG_Busy = group(&TSetMode::Busy, QRect(6, 70, 85, 52));
+    RG_FSQC = group(&TSetMode::FSQC, QRect(94, 70, 85, 52));
+    RG_EXT = group(&TSetMode::EXT, QRect(6, 124, 85, 52));
+    RG_VCO = group(&TSetMode::VCO, QRect(94, 124, 85, 52));
     label(QStringLiteral("KORVAN Modem SetMode"), g, 8, 180);
-    RG_SB = group("RG_SB", "Baud-Rate", {"1200bps", "2400bps", "4800bps", "9600bps"},
-                  QRect(6, 196, 85, 86));
-    RG_SP = group("RG_SP", "Parity", {"NONE", "ODD", "EVEN"}, QRect(94, 196, 85, 86));
-    RG_SD = group("RG_SD", "Data Len", {"7 bit", "8 bit"}, QRect(6, 286, 85, 52));
-    RG_ST = group("RG_ST", "Stop Bit", {"1 bit", "2 bit"}, QRect(94, 286, 85, 52));
-    RG_RMT = group("RG_RMT", "Remote", {"Disable", "Enable"}, QRect(94, 342, 85, 52));
+    RG_SB = group(&TSetMode::SB, QRect(6, 196, 85, 86));
+    RG_SP = group(&TSetMode::SP, QRect(94, 196, 85, 86));
+    RG_SD = group(&TSetMode::SD, QRect(6, 286, 85, 52));
+    RG_ST = group(&TSetMode::ST, QRect(94, 286, 85, 52));
+    RG_RMT = group(&TSetMode::RMT, QRect(94, 342, 85, 52));
     return g;
 }
 

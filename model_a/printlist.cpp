@@ -3,15 +3,15 @@
 #include <QStringList>
 
 #include "core/frequency.h"
-#include "ui/listpage.h"
+#include "core/listpage.h"
 
 namespace kva {
 namespace {
 
-using kvui::either;
-using kvui::ListColumn;
-using kvui::ListPage;
-using kvui::pick;
+using kvcore::either;
+using kvcore::ListColumn;
+using kvcore::ListPage;
+using kvcore::pick;
 
 constexpr ListColumn kColumns[] = {
     {"CH", 3, 3},          {"RX Frq.[MHz]", 7, 8}, {"TX Frq.[MHz]", 21, 22}, {"TX Power", 35, 37},
@@ -28,9 +28,9 @@ void drawChannel(ListPage& page, int n, const TChData& ch) {
     page.text(kColumns[1].valueX, y, kvcore::frqText(ch.RxFrq));
     page.text(kColumns[2].valueX, y, kvcore::frqText(ch.TxFrq));
     page.text(kColumns[3].valueX, y, pick(power, ch.Power));
-    page.text(kColumns[4].valueX, y, kvui::brText(ch.BR));
-    page.text(kColumns[5].valueX, y, kvui::daText(ch.DA));
-    page.text(kColumns[6].valueX, y, kvui::mbrText(ch.MBR));
+    page.text(kColumns[4].valueX, y, kvcore::brText(ch.BR));
+    page.text(kColumns[5].valueX, y, kvcore::daText(ch.DA));
+    page.text(kColumns[6].valueX, y, kvcore::mbrText(ch.MBR));
     page.text(kColumns[7].valueX, y, pick(sql, ch.SQL));
 }
 
@@ -58,10 +58,10 @@ void drawSetMode(ListPage& page, const TSetMode& m) {
         {39, "Serial Data Length", either(m.SD, "7 bit", "8 bit")},
         {40, "Serial Stop bit", either(m.ST, "1 bit", "2 bit")},
         {41, "Remote", either(m.RMT, "DISABLE", "ENABLE")},
-        {43, "TOT(Time Out Timer)", kvui::totText(m.Tot)},
-        {44, "SAVE Time", kvui::saveText(m.Save)},
+        {43, "TOT(Time Out Timer)", kvcore::totText(m.Tot)},
+        {44, "SAVE Time", kvcore::saveText(m.Save)},
         // The modem has a single sleep setting.
-        {45, "Sleep", kvui::saveText(0)},
+        {45, "Sleep", kvcore::saveText(0)},
     };
     for (const auto& line : lines) {
         page.text(3, line.y, QString::fromLatin1(line.label));

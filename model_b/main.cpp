@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "model_b/settings.h"
 #include "model_b/sub1.h"
 #include "platform/radiogroup.h"
 #include "serial/CommX.h"
@@ -38,26 +39,20 @@ void TMainForm::B_SetClick() {
     double rx = 0;
     double tx = 0;
     bool ok = checkEditPanel(rx, tx);
-    // The modem counts a frequency in one of four steps: one that none of them divides has
-    // no code, however well it lies within the limits.
-    for (const auto& [box, f] : {std::pair{E_RxFrq, rx}, std::pair{E_TxFrq, tx}}) {
-        if (FrqToRef(f) < 0) {
+    // Set's rule for a frequency adds a step that divides it to the limits checked above.
+    const bool rxOk = setAcceptsFrequency(rx, Limits.RxFrqMin, Limits.RxFrqMax);
+    const bool txOk = setAcceptsFrequency(tx, Limits.TxFrqMin, Limits.TxFrqMax);
+    for (const auto& [box, good] : {std::pair{E_RxFrq, rxOk}, std::pair{E_TxFrq, txOk}}) {
+        if (!good) {
             kvui::setBackground(box, Qt::red);
             ok = false;
         }
     }
     if (!ok) return;
 
-    TChData c = emptyChannel();
-    c.Used = 1;
-    c.RxFrq = rx;
-    c.TxFrq = tx;
-    c.Power = CB_Power->currentIndex();
-    c.BR = CB_BR->currentIndex();
-    c.DA = CB_DA->currentIndex();
-    c.MBR = CB_MBR->currentIndex();
-    c.RxRef = FrqToRef(rx);
-    c.TxRef = FrqToRef(tx);
+    const TChData c = storedChannel(rx, tx,
+                                    {CB_Power->currentIndex(), CB_BR->currentIndex(),
+                                     CB_DA->currentIndex(), CB_MBR->currentIndex()});
     assignChannel(SetData.Ch[CurrentCh - 1], c);  // a loaded file's gap bytes stay
     showChannelRow(CurrentCh, GridWriter::Set);
     AddResult(QStringLiteral("Data Set [Ch:") + QString::number(CurrentCh) + QStringLiteral("]  ") +
@@ -79,7 +74,8 @@ TSetMode TMainForm::controlSetMode() const {
             CB_Save->currentIndex()};
 }
 
-void TMainForm::setControlSetMode(const TSetMode& m) {
+void TMainForm::setControlSetMode(const TSetMode& stored) {
+    const TSetMode m = shownSetMode(stored);
     RG_Data->setItemIndex(m.Data);
     RG_Busy->setItemIndex(m.Busy);
     RG_FSQC->setItemIndex(m.FSQC);

@@ -9,6 +9,7 @@
 
 #include "model_b/descriptor.h"
 #include "model_b/main.h"
+#include "model_b/settings.h"
 #include "platform/radiogroup.h"
 #include "ui/channelgrid.h"
 #include "ui/controls.h"
@@ -61,23 +62,21 @@ void TMainForm::buildWindow() {
     buildEditPanel(central)->setGeometry(364, 74, 204, 370);
     buildSetModePanel(central)->setGeometry(574, 74, 218, 300);
 
-    struct Small {
+    // The two drop-down lists stand in small groups captioned like the controls.
+    const struct {
         const char* group;
-        const char* caption;
+        int32_t TSetMode::*field;
         QComboBox** box;
-        const char* name;
-        const QStringList& items;
         const char* unit;
         int x;
-    };
-    const Small smalls[] = {
-        {"GroupBox3", "Time Out Timer", &CB_Tot, "CB_Tot", items::tot(), "Label12", 574},
-        {"GroupBox4", "SAVE Time", &CB_Save, "CB_Save", items::save(), "Label13", 684}};
-    for (const Small& s : smalls) {
-        auto* g = new QGroupBox(QString::fromLatin1(s.caption), central);
+    } smalls[] = {{"GroupBox3", &TSetMode::Tot, &CB_Tot, "Label12", 574},
+                  {"GroupBox4", &TSetMode::Save, &CB_Save, "Label13", 684}};
+    for (const auto& s : smalls) {
+        const SetModeControl& c = setModeControl(s.field);
+        auto* g = new QGroupBox(QString::fromLatin1(c.caption), central);
         g->setObjectName(QString::fromLatin1(s.group));
         g->setGeometry(s.x, 382, 108, 62);
-        *s.box = comboBox(s.name, s.items, g);
+        *s.box = comboBox(c.name, *c.items, g);
         (*s.box)->setGeometry(8, 26, 62, 22);
         namedLabel(s.unit, QStringLiteral("sec"), g, 76, 30);
     }
@@ -147,17 +146,18 @@ QWidget* TMainForm::buildEditPanel(QWidget* parent) {
 QWidget* TMainForm::buildSetModePanel(QWidget* parent) {
     auto* g = new QGroupBox(QStringLiteral("SetMode"), parent);
     g->setObjectName(QStringLiteral("GroupBox1"));
-    auto group = [&](const char* name, const char* caption, const QStringList& list, QRect r) {
-        auto* rg = new platform::TRadioGroup(QString::fromLatin1(caption), list, 1, g);
-        rg->setObjectName(QString::fromLatin1(name));
+    auto group = [&](int32_t TSetMode::*field, QRect r) {
+        const SetModeControl& c = setModeControl(field);
+        auto* rg = new platform::TRadioGroup(QString::fromLatin1(c.caption), *c.items, 1, g);
+        rg->setObjectName(QString::fromLatin1(c.name));
         rg->setGeometry(r);
         return rg;
     };
-    RG_Data = group("RG_Data", "Data/Audio Signal", items::data(), QRect(6, 20, 206, 66));
-    RG_Busy = group("RG_Busy", "Busy Signal", items::busy(), QRect(6, 92, 100, 66));
-    RG_FSQC = group("RG_FSQC", "FSQC", items::fsqc(), QRect(112, 92, 100, 66));
-    RG_SB = group("RG_SB", "SB", items::sb(), QRect(6, 164, 100, 92));
-    RG_SP = group("RG_SP", "SP", items::sp(), QRect(112, 164, 100, 92));
+    RG_Data = group(&TSetMode::Data, QRect(6, 20, 206, 66));
+    RG_Busy = group(&TSetMode::Busy, QRect(6, 92, 100, 66));
+    RG_FSQC = group(&TSetMode::FSQC, QRect(112, 92, 100, 66));
+    RG_SB = group(&TSetMode::SB, QRect(6, 164, 100, 92));
+    RG_SP = group(&TSetMode::SP, QRect(112, 164, 100, 92));
     return g;
 }
 

@@ -2,15 +2,15 @@
 
 #include <QStringList>
 
-#include "ui/listpage.h"
+#include "core/listpage.h"
 
 namespace kvb {
 namespace {
 
-using kvui::either;
-using kvui::ListColumn;
-using kvui::ListPage;
-using kvui::pick;
+using kvcore::either;
+using kvcore::ListColumn;
+using kvcore::ListPage;
+using kvcore::pick;
 
 constexpr ListColumn kColumns[] = {
     {"CH", 3, 3},          {"RX Frq.[MHz]", 7, 8}, {"TX Frq.[MHz]", 21, 22}, {"TX Power", 35, 36},
@@ -27,9 +27,9 @@ void drawChannel(ListPage& page, int n, const TChData& ch) {
     page.text(kColumns[1].valueX, y, frqText(ch.RxFrq));
     page.text(kColumns[2].valueX, y, frqText(ch.TxFrq));
     page.text(kColumns[3].valueX, y, pick(power, ch.Power));
-    page.text(kColumns[4].valueX, y, kvui::brText(ch.BR));
-    page.text(kColumns[5].valueX, y, kvui::daText(ch.DA));
-    page.text(kColumns[6].valueX, y, kvui::mbrText(ch.MBR));
+    page.text(kColumns[4].valueX, y, kvcore::brText(ch.BR));
+    page.text(kColumns[5].valueX, y, kvcore::daText(ch.DA));
+    page.text(kColumns[6].valueX, y, kvcore::mbrText(ch.MBR));
 }
 
 void drawChannels(ListPage& page, const TSetData& data) {
@@ -54,8 +54,8 @@ void drawSetMode(ListPage& page, const TSetMode& m) {
         {33, "FSQC(Frq.SQC)          : ", either(m.FSQC, "OFF", "ON")},
         {34, "Serail Bau-Rate          : ", pick(sb, m.SB, sb[0])},
         {35, "Serial Parity               : ", pick(sp, m.SP, sp[0])},
-        {36, "TOT(Time Out Timer)  : ", kvui::totText(m.Tot)},
-        {37, "SAVE Time                : ", kvui::saveText(m.Save)},
+        {36, "TOT(Time Out Timer)  : ", kvcore::totText(m.Tot)},
+        {37, "SAVE Time                : ", kvcore::saveText(m.Save)},
     };
     for (const auto& line : lines) {
         page.text(3, line.y, QString::fromLatin1(line.label));

@@ -2,102 +2,117 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
 #include <algorithm>
 
 namespace platform {
-namespace {
 
-// Without any installed printer Qt quietly turns the printer into a PDF writer with no
-// file name; that is "no printer" to the user, not a job that vanishes.
-void ensurePrinterAvailable(const QPrinter& printer) {
-    const bool available = printer.outputFormat() == QPrinter::PdfFormat
-                               ? !printer.outputFileName().isEmpty()
-                               : !QPrinterInfo::availablePrinters().isEmpty() && printer.isValid();
-    if (!available) throw EPrintError("No printer is available.");
+TPaintCanvas::TPaintCanvas(QPagedPaintDevice& device) : device_(device) {}
+
+TPaintCanvas::~TPaintCanvas() {
+    abandonBegunDocument();
 }
 
-std::string refusal(const QPrinter& printer) {
-    if (printer.outputFormat() == QPrinter::PdfFormat)
-        return "The PDF file could not be written: " + printer.outputFileName().toStdString();
-    return "The printer refused the job.";
-}
-
-}  // namespace
-
-TPrinterCanvas::TPrinterCanvas(QPrinter& printer) : printer_(printer) {}
-
-TPrinterCanvas::~TPrinterCanvas() {
+void TPaintCanvas::abandonBegunDocument() {
     if (!painter_) return;
     if (painter_->isActive()) {
-        printer_.abort();
+        abandon();
         painter_->end();
     }
+    painter_.reset();
 }
 
-QPainter& TPrinterCanvas::painter() {
+std::string TPaintCanvas::refusal() const {
+    return "The page could not be drawn.";
+}
+
+int TPaintCanvas::resolution() const {
+    return device_.logicalDpiX();
+}
+
+QPainter& TPaintCanvas::painter() {
     if (!painter_ || !painter_->isActive()) throw EPrintError("No print document has been begun.");
     return *painter_;
 }
 
-void TPrinterCanvas::beginDoc() {
+void TPaintCanvas::beginDoc() {
     if (painter_) throw EPrintError("A print document has already been begun.");
-    ensurePrinterAvailable(printer_);
+    ensureAvailable();
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(&printer_)) {
+    if (!painter_->begin(&device_)) {
         painter_.reset();
-        throw EPrintError(refusal(printer_));
+        throw EPrintError(refusal());
     }
 }
 
-void TPrinterCanvas::endDoc() {
+void TPaintCanvas::endDoc() {
     QPainter& p = painter();
     const bool ended = p.end();
     painter_.reset();
-    if (!ended || printer_.printerState() == QPrinter::Error) throw EPrintError(refusal(printer_));
+    if (!ended || jobFailed()) throw EPrintError(refusal());
 }
 
-void TPrinterCanvas::setFont(const QString& name, int pointSize) {
+void TPaintCanvas::setFont(const QString& name, int pointSize) {
     QFont font(name);
     font.setPointSize(pointSize);
     painter().setFont(font);
 }
 
-void TPrinterCanvas::setFontColour(const QColor& colour) {
+void TPaintCanvas::setFontColour(const QColor& colour) {
     fontColour_ = colour;
 }
 
-void TPrinterCanvas::setPenColour(const QColor& colour) {
+void TPaintCanvas::setPenColour(const QColor& colour) {
     penColour_ = colour;
 }
 
-int TPrinterCanvas::textWidth(const QString& text) {
+int TPaintCanvas::textWidth(const QString& text) {
     return painter().fontMetrics().horizontalAdvance(text);
 }
 
-int TPrinterCanvas::textHeight(const QString&) {
+int TPaintCanvas::textHeight(const QString&) {
     return painter().fontMetrics().height();
 }
 
-void TPrinterCanvas::textOut(int x, int y, const QString& text) {
+void TPaintCanvas::textOut(int x, int y, const QString& text) {
     QPainter& p = painter();
     p.setPen(fontColour_);
     p.drawText(QPoint(x, y + p.fontMetrics().ascent()), text);
 }
 
-void TPrinterCanvas::moveTo(int x, int y) {
+void TPaintCanvas::moveTo(int x, int y) {
     penX_ = x;
     penY_ = y;
 }
 
-void TPrinterCanvas::lineTo(int x, int y) {
+void TPaintCanvas::lineTo(int x, int y) {
     QPainter& p = painter();
     // A one-dot line all but vanishes at printer resolutions; about a third of a point shows.
-    p.setPen(QPen(penColour_, std::max(1, printer_.resolution() / 200)));
+    p.setPen(QPen(penColour_, std::max(1, resolution() / 200)));
     p.drawLine(penX_, penY_, x, y);
     moveTo(x, y);
+}
+
+namespace detail {
+
+PdfWriterHolder::PdfWriterHolder(const QString& name)
+    : writer(std::make_unique<QPdfWriter>(name)), fileName(name) {
+    writer->setPageSize(QPageSize(QPageSize::A4));
+    writer->setTitle(QStringLiteral("Setting Data List"));
+}
+
+PdfWriterHolder::~PdfWriterHolder() = default;
+
+}  // namespace detail
+
+TPdfCanvas::TPdfCanvas(const QString& fileName)
+    : detail::PdfWriterHolder(fileName), TPaintCanvas(*writer) {}
+
+std::string TPdfCanvas::refusal() const {
+    return "The PDF file could not be written: " + fileName.toStdString();
 }
 
 void TRecordingCanvas::beginDoc() {

@@ -6,10 +6,12 @@
 #include <QString>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
+class QPagedPaintDevice;
 class QPainter;
-class QPrinter;
+class QPdfWriter;
 
 namespace platform {
 
@@ -39,14 +41,15 @@ class TCanvas {
     virtual void lineTo(int x, int y) = 0;
 };
 
-// Draws on a QPrinter. The document begins on beginDoc and goes to the printer on endDoc;
-// destroying a canvas whose document was begun but not ended abandons the job.
-class TPrinterCanvas : public TCanvas {
+// Draws on a paged paint device (a PDF writer, a printer). The document begins on beginDoc
+// and is complete on endDoc; destroying a canvas whose document was begun but not ended
+// abandons it.
+class TPaintCanvas : public TCanvas {
   public:
-    explicit TPrinterCanvas(QPrinter& printer);
-    ~TPrinterCanvas() override;
-    TPrinterCanvas(const TPrinterCanvas&) = delete;
-    TPrinterCanvas& operator=(const TPrinterCanvas&) = delete;
+    explicit TPaintCanvas(QPagedPaintDevice& device);
+    ~TPaintCanvas() override;
+    TPaintCanvas(const TPaintCanvas&) = delete;
+    TPaintCanvas& operator=(const TPaintCanvas&) = delete;
 
     void beginDoc() override;
     void endDoc() override;
@@ -59,15 +62,47 @@ class TPrinterCanvas : public TCanvas {
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
 
+  protected:
+    // What a kind of device adds: a check before the document begins (EPrintError when it
+    // cannot take one), the message when it refuses the job, whether the ended job failed,
+    // how to abandon a begun job, and its resolution in dots per inch.
+    virtual void ensureAvailable() {}
+    virtual std::string refusal() const;
+    virtual bool jobFailed() const { return false; }
+    virtual void abandon() {}
+    virtual int resolution() const;
+
+    // Derived destructors call this first, while their device is still theirs.
+    void abandonBegunDocument();
+
   private:
     QPainter& painter();
 
-    QPrinter& printer_;
+    QPagedPaintDevice& device_;
     std::unique_ptr<QPainter> painter_;
     QColor fontColour_ = Qt::black;
     QColor penColour_ = Qt::black;
     int penX_ = 0;
     int penY_ = 0;
+};
+
+namespace detail {
+// Owns the PDF writer, so that it is made before the canvas that draws on it and goes after.
+struct PdfWriterHolder {
+    explicit PdfWriterHolder(const QString& fileName);
+    ~PdfWriterHolder();
+    std::unique_ptr<QPdfWriter> writer;
+    QString fileName;
+};
+}  // namespace detail
+
+// Writes the document as a PDF file of A4 pages.
+class TPdfCanvas : private detail::PdfWriterHolder, public TPaintCanvas {
+  public:
+    explicit TPdfCanvas(const QString& fileName);
+
+  protected:
+    std::string refusal() const override;
 };
 
 // Keeps everything drawn on it, with fixed metrics: every character is `charWidth` wide

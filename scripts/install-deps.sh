@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the emulator need, if any is missing.
 #   scripts/install-deps.sh [further packages a script needs ...]
 set -euo pipefail
-pkgs=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev libgmock-dev
+pkgs=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev libgtest-dev libgmock-dev
       fonts-liberation2 fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils xvfb xauth "$@")
 missing=()
 for p in "${pkgs[@]}"; do

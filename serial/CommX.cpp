@@ -145,6 +145,7 @@ struct TCustomCommX::Impl {
     commx::Timeouts timeouts;
 
     int portNo = 1;
+    std::string device;  // a path given directly; empty: the device COM<portNo> names
     int bitRate = 9600;
     int charSize = 8;
     TCommParityBits parity = cpbNone;
@@ -295,7 +296,7 @@ void TCustomCommX::waitForPort(std::chrono::steady_clock::time_point deadline) {
 
 void TCustomCommX::Open() {
     if (IsOpen()) throw ECommError(kMsgAlreadyOpen);
-    const std::string device = DevicePath(d->portNo);
+    const std::string device = Device();
     std::shared_ptr<commx::PortDriver> driver;
     int err = ENODEV;
     if (!device.empty()) {
@@ -548,6 +549,18 @@ int TCustomCommX::PortNo() const {
 }
 void TCustomCommX::setPortNo(int v) {
     d->portNo = v;
+    d->device.clear();
+    if (IsOpen()) {
+        Close();
+        Open();
+    }
+}
+
+std::string TCustomCommX::Device() const {
+    return d->device.empty() ? DevicePath(d->portNo) : d->device;
+}
+void TCustomCommX::setDevice(const std::string& path) {
+    d->device = path;
     if (IsOpen()) {
         Close();
         Open();

@@ -94,7 +94,13 @@ class TCustomCommX : public QObject {
     uint32_t Handle() const;  // 0xFFFFFFFF while closed
 
     int PortNo() const;
+    // Setting the number goes back to the device "COM<n>" names.
     void setPortNo(int v);
+    // The device the next Open opens: the one given by setDevice, else DevicePath(PortNo()).
+    std::string Device() const;
+    // A device path to open instead of the one the port number names (a command line's
+    // "--port /dev/ttyUSB0"); an empty path goes back to the port number.
+    void setDevice(const std::string& path);
     int BitRate() const;
     void setBitRate(int v);
     int CharSize() const;

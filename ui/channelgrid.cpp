@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+#include "core/frequency.h"
 #include "core/transfer.h"
 #include "ui/controls.h"
 
@@ -51,7 +52,7 @@ void ChannelGrid::showHeadings(const QStringList& headings) {
 }
 
 QString ChannelGrid::rowLabel(int channel) {
-    return QString::asprintf("CH%2d", channel);
+    return kvcore::channelLabel(channel);
 }
 
 void ChannelGrid::setRow(int channel, const QStringList& texts) {

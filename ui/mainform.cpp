@@ -150,8 +150,8 @@ bool TMainFormBase::checkEditPanel(double& rx, double& tx) {
             ok = false;
         }
     };
-    check(E_RxFrq, rx >= Limits.RxFrqMin && rx <= Limits.RxFrqMax);
-    check(E_TxFrq, tx >= Limits.TxFrqMin && tx <= Limits.TxFrqMax);
+    check(E_RxFrq, kvcore::withinLimits(rx, Limits.RxFrqMin, Limits.RxFrqMax));
+    check(E_TxFrq, kvcore::withinLimits(tx, Limits.TxFrqMin, Limits.TxFrqMax));
     for (QComboBox* box : channelBoxes()) check(box, box->currentIndex() >= 0);
     return ok;
 }

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-#include "platform/canvas.h"
+#include "platform/printercanvas.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/guard.h"

@@ -9,7 +9,7 @@
 #include "testdir.h"
 #include "ui/channelgrid.h"
 #include "ui/controls.h"
-#include "ui/listpage.h"
+#include "core/listpage.h"
 #include "ui/resultlog.h"
 
 TEST(ResultLog, ScrollsOnlyAfterFiveLines) {
@@ -70,7 +70,7 @@ TEST(ListPage, FileNamePartTakesEitherSeparator) {
         {"plain.DAT", "plain.DAT"},
         {"", ""},
     };
-    for (const auto& p : paths) EXPECT_EQ(kvui::fileNamePart(p[0]), p[1]) << p[0];
+    for (const auto& p : paths) EXPECT_EQ(kvcore::fileNamePart(p[0]), p[1]) << p[0];
 }
 
 TEST(FrequencyBox, LimitsTypingNotWhatIsShown) {

@@ -12,7 +12,7 @@ namespace platform {
 class TCanvas;
 }
 
-namespace kvui {
+namespace kvcore {
 
 // The last component of a path, with '/' or '\\' as the folder separator (names saved on
 // Windows keep their backslashes).
@@ -62,4 +62,4 @@ class ListPage {
     int h_ = 0;
 };
 
-}  // namespace kvui
+}  // namespace kvcore

@@ -1,11 +1,11 @@
-#include "ui/listpage.h"
+#include "core/listpage.h"
 
 #include <algorithm>
 
 #include "platform/canvas.h"
 #include "platform/localefmt.h"
 
-namespace kvui {
+namespace kvcore {
 
 QString fileNamePart(const QString& path) {
     const qsizetype cut = std::max(path.lastIndexOf(QChar('/')), path.lastIndexOf(QChar('\\')));
@@ -80,4 +80,4 @@ void ListPage::finish() {
     c_.endDoc();
 }
 
-}  // namespace kvui
+}  // namespace kvcore

@@ -1,0 +1,125 @@
+#include "model_a/settings.h"
+
+#include <stdexcept>
+
+#include "core/transfer.h"
+
+namespace kva {
+namespace {
+
+using kvcore::ControlKind;
+
+const QStringList& list(std::initializer_list<const char*> texts) {
+    // Each call site keeps its own list for the life of the program.
+    auto* l = new QStringList;
+    for (const char* t : texts) l->append(QString::fromUtf8(t));
+    return *l;
+}
+
+}  // namespace
+
+const std::vector<SetModeControl>& setModeControls() {
+    using K = ControlKind;
+    // The double quotes belong to the item texts of RG_Data.
+    static const std::vector<SetModeControl> controls = {
+        {"RG_Data", "Data/Audio Signal", "Data/Audio Signal", K::RadioGroup,
+         &list({"\"H\" Data   \"L\" Audio", "\"L\"  Data  \"H\" Audio"}), &TSetMode::Data},
+        {"RG_Busy", "Busy Signal", "Busy Signal", K::RadioGroup, &list({"L:Busy", "H:Busy"}),
+         &TSetMode::Busy},
+        {"RG_FSQC", "FSQC", "FSQC", K::RadioGroup, &items::da(), &TSetMode::FSQC},
+        {"RG_EXT", "EXT SQC", "EXT SQC", K::RadioGroup, &list({"L:Open", "H:Open"}),
+         &TSetMode::EXT},
+        {"RG_VCO", "VCO", "VCO", K::RadioGroup, &list({"Tx off", "Tx on"}), &TSetMode::VCO},
+        {"RG_SB", "Baud-Rate", "Baud-Rate", K::RadioGroup,
+         &list({"1200bps", "2400bps", "4800bps", "9600bps"}), &TSetMode::SB},
+        {"RG_SP", "Parity", "Parity", K::RadioGroup, &list({"NONE", "ODD", "EVEN"}), &TSetMode::SP},
+        {"RG_ST", "Stop Bit", "Stop Bit", K::RadioGroup, &list({"1 bit", "2 bit"}), &TSetMode::ST},
+        {"RG_SD", "Data Len", "DATA Len", K::RadioGroup, &list({"7 bit", "8 bit"}), &TSetMode::SD},
+        {"RG_RMT", "Remote", "Remote", K::RadioGroup, &list({"Disable", "Enable"}), &TSetMode::RMT},
+        {"CB_Tot", "Time Out", "Time Out Timer", K::DropDown, &items::tot(), &TSetMode::Tot},
+        {"CB_Save", "SAVE", "Save Time", K::DropDown, &items::save(), &TSetMode::Save},
+        {"CB_SL", "Sleep", "Sleep", K::DropDown, &items::sleep(), &TSetMode::SL},
+    };
+    return controls;
+}
+
+const SetModeControl& setModeControl(int32_t TSetMode::*field) {
+    for (const SetModeControl& c : setModeControls())
+        if (c.field == field) return c;
+    throw std::logic_error("no set-mode control for that field");
+}
+
+TSetMode shownSetMode(const TSetMode& stored) {
+    TSetMode shown = stored;
+    for (const SetModeControl& c : setModeControls())
+        shown.*c.field =
+            kvcore::shownIndex(c.kind, stored.*c.field, static_cast<int32_t>(c.items->size()));
+    return shown;
+}
+
+QString firstSettingError(const TSetData& table, const TSetMode& controls, bool production) {
+    std::vector<kvcore::SettingSelection> selections;
+    for (const SetModeControl& c : setModeControls())
+        selections.push_back({controls.*c.field, c.errorName});
+    // Production mode may write a table without any channel that has both frequencies.
+    const QString error = kvcore::firstSettingError(
+        selections, !production && !kvcore::anyChannelWithBothFrequencies(table.Ch));
+    if (!error.isEmpty()) return error;
+    // A used channel's frequency the six BCD digits cannot hold would be written cut short
+    // and still verify; the message names the channel as the grid labels it.
+    for (int ch = 1; ch <= kChannels; ++ch) {
+        const TChData& c = table.Ch[ch - 1];
+        if (c.Used && !(frequencyFitsBcd(c.RxFrq) && frequencyFitsBcd(c.TxFrq)))
+            return QStringLiteral("Setting Error!! [Frq. Data ") + kvcore::channelLabel(ch) +
+                   QStringLiteral("]");
+    }
+    return {};
+}
+
+MemoryImage writeImage(const TSetData& table, const TSetMode& controls) {
+    return buildWriteImage(table, controls);
+}
+
+TSetData receivedBlock(const MemoryImage& image) {
+    TSetData block = defaultSetData();
+    for (int k = 1; k <= kChannels; ++k) {
+        // Field by field, so the zeroed gaps of the defaults stay as they are.
+        const TChData ch = decodeChannel(&image[recordAddress(k)]);
+        TChData& to = block.Ch[k - 1];
+        to.Used = ch.Used;
+        to.RxFrq = ch.RxFrq;
+        to.TxFrq = ch.TxFrq;
+        to.Power = ch.Power;
+        to.BR = ch.BR;
+        to.DA = ch.DA;
+        to.MBR = ch.MBR;
+        to.SQL = ch.SQL;
+    }
+    block.Mode = shownSetMode(decodeSetMode(image));
+    return block;
+}
+
+const std::array<const QStringList*, kChannelBoxes>& channelBoxItems() {
+    static const std::array<const QStringList*, kChannelBoxes> boxes = {
+        &items::power(), &items::br(), &items::da(), &items::mbr(), &items::sql()};
+    return boxes;
+}
+
+TChData storedChannel(double rx, double tx, const std::array<int32_t, kChannelBoxes>& boxes) {
+    TChData c = emptyChannel();
+    c.Used = 1;
+    c.RxFrq = rx;
+    c.TxFrq = tx;
+    c.Power = boxes[0];
+    c.BR = boxes[1];
+    c.DA = boxes[2];
+    c.MBR = boxes[3];
+    c.SQL = boxes[4];
+    return c;
+}
+
+bool setAcceptsFrequency(double f, double min, double max) {
+    return kvcore::withinLimits(f, min, max);
+}
+
+}  // namespace kva

@@ -1,0 +1,93 @@
+#include "model_b/settings.h"
+
+#include <stdexcept>
+
+#include "core/transfer.h"
+
+namespace kvb {
+
+const std::vector<SetModeControl>& setModeControls() {
+    using K = kvcore::ControlKind;
+    static const std::vector<SetModeControl> controls = {
+        {"RG_Data", "Data/Audio Signal", "Data/Audio Signal", K::RadioGroup, &items::data(),
+         &TSetMode::Data},
+        {"RG_Busy", "Busy Signal", "Busy Signal", K::RadioGroup, &items::busy(), &TSetMode::Busy},
+        {"RG_FSQC", "FSQC", "FSQC", K::RadioGroup, &items::fsqc(), &TSetMode::FSQC},
+        {"RG_SB", "SB", "SB", K::RadioGroup, &items::sb(), &TSetMode::SB},
+        {"RG_SP", "SP", "SP", K::RadioGroup, &items::sp(), &TSetMode::SP},
+        {"CB_Tot", "Time Out Timer", "Time Out Timer", K::DropDown, &items::tot(), &TSetMode::Tot},
+        {"CB_Save", "SAVE Time", "Save Time", K::DropDown, &items::save(), &TSetMode::Save},
+    };
+    return controls;
+}
+
+const SetModeControl& setModeControl(int32_t TSetMode::*field) {
+    for (const SetModeControl& c : setModeControls())
+        if (c.field == field) return c;
+    throw std::logic_error("no set-mode control for that field");
+}
+
+TSetMode shownSetMode(const TSetMode& stored) {
+    TSetMode shown = stored;
+    for (const SetModeControl& c : setModeControls())
+        shown.*c.field =
+            kvcore::shownIndex(c.kind, stored.*c.field, static_cast<int32_t>(c.items->size()));
+    return shown;
+}
+
+QString firstSettingError(const TSetData& table, const TSetMode& controls, bool production) {
+    std::vector<kvcore::SettingSelection> selections;
+    for (const SetModeControl& c : setModeControls())
+        selections.push_back({controls.*c.field, c.errorName});
+    // Production mode may write a table without any channel that has both frequencies.
+    const QString error = kvcore::firstSettingError(
+        selections, !production && !kvcore::anyChannelWithBothFrequencies(table.Ch));
+    if (!error.isEmpty()) return error;
+    // A used channel from a settings file may hold a frequency no step divides or its code
+    // cannot hold: it would go out as another frequency and still verify. The message names
+    // the channel as the grid labels it.
+    for (int ch = 1; ch <= kChannels; ++ch) {
+        if (lacksCode(table.Ch[ch - 1]))
+            return QStringLiteral("Setting Error!! [Frq. Data ") + kvcore::channelLabel(ch) +
+                   QStringLiteral("]");
+    }
+    return {};
+}
+
+MemoryImage writeImage(const TSetData& table, const TSetMode& controls, const QDate& today) {
+    return encodeImage(withDerivedSteps(table), controls, today);
+}
+
+TSetData receivedBlock(const MemoryImage& image) {
+    TSetData block = defaultSetData();
+    block.Mode = shownSetMode(decodeImage(image, block));
+    return block;
+}
+
+const std::array<const QStringList*, kChannelBoxes>& channelBoxItems() {
+    static const std::array<const QStringList*, kChannelBoxes> boxes = {
+        &items::power(), &items::br(), &items::da(), &items::mbr()};
+    return boxes;
+}
+
+TChData storedChannel(double rx, double tx, const std::array<int32_t, kChannelBoxes>& boxes) {
+    TChData c = emptyChannel();
+    c.Used = 1;
+    c.RxFrq = rx;
+    c.TxFrq = tx;
+    c.Power = boxes[0];
+    c.BR = boxes[1];
+    c.DA = boxes[2];
+    c.MBR = boxes[3];
+    c.RxRef = FrqToRef(rx);
+    c.TxRef = FrqToRef(tx);
+    return c;
+}
+
+bool setAcceptsFrequency(double f, double min, double max) {
+    // The modem counts a frequency in one of four steps: one that none of them divides has
+    // no code, however well it lies within the limits.
+    return kvcore::withinLimits(f, min, max) && FrqToRef(f) >= 0;
+}
+
+}  // namespace kvb
