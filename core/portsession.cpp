@@ -4,6 +4,11 @@
 
 namespace kvcore {
 
+void setModemLine(TCustomCommX& comm) {
+    comm.setParityBit(cpbEven);
+    comm.setFlowCtrl(cfcNone);
+}
+
 PortSession::PortSession(TCustomCommX& comm) : comm_(comm) {
     comm_.Open();
 }

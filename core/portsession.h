@@ -5,6 +5,10 @@ class TCustomCommX;
 
 namespace kvcore {
 
+// The modem line both tools use: even parity and no flow control, the component's other
+// properties (9600 bit/s, 8 data bits, 1 stop bit) at their defaults.
+void setModemLine(TCustomCommX& comm);
+
 class PortSession {
   public:
     // Opens the port; ECommError when that fails (nothing is open then).

@@ -20,8 +20,12 @@ namespace {
 std::atomic<char16_t> separatorOverride{0};
 }
 
-void setDecimalSeparatorForTesting(QChar separator) {
+void pinDecimalSeparator(QChar separator) {
     separatorOverride = separator.unicode();
+}
+
+void setDecimalSeparatorForTesting(QChar separator) {
+    pinDecimalSeparator(separator);
 }
 
 QChar decimalSeparator() {

@@ -10,8 +10,11 @@ QString shortDate(const QDate& date);
 QString longTime(const QTime& time);
 QChar decimalSeparator();
 
-// Tests pin the decimal separator here, since QLocale::system() cannot be changed inside a
-// running process. A null QChar goes back to the system locale's separator.
+// Pins the decimal separator of every frequency text: kvctl writes '.' whatever the locale,
+// since its output is read by programs. A null QChar goes back to the system locale's.
+void pinDecimalSeparator(QChar separator);
+// Tests pin the separator the same way, since QLocale::system() cannot be changed inside a
+// running process.
 void setDecimalSeparatorForTesting(QChar separator);
 
 // printf-style "%<width>.<precision>f" with the locale's decimal separator in place of '.'.

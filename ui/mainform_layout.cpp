@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "core/portsession.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "serial/CommX.h"
@@ -19,8 +20,7 @@ TMainFormBase::TMainFormBase(const kvcore::ModelDescriptor& model, QWidget* pare
       CommX1(new TCommX(this)),
       model_(model),
       runner_(CommX1, platform::errorDisplay(this)) {
-    CommX1->setParityBit(cpbEven);
-    CommX1->setFlowCtrl(cfcNone);
+    kvcore::setModemLine(*CommX1);
 
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);

@@ -1,0 +1,234 @@
+#include "cli/options.h"
+
+#include <QCommandLineParser>
+
+#include "cli/kit.h"
+
+namespace kvctl {
+namespace {
+
+enum Opt : unsigned {
+    Model = 1 << 0,
+    Port = 1 << 1,
+    Output = 1 << 2,
+    Image = 1 << 3,
+    Base = 1 << 4,
+    Pdf = 1 << 5,
+    Format = 1 << 6,
+    Yes = 1 << 7,
+};
+
+struct Verb {
+    const char* name;
+    const char* synopsis;
+    const char* summary;
+    unsigned options;
+    int minFiles, maxFiles;
+    const char* fileName;  // the positional argument in the synopsis
+};
+
+const Verb kVerbs[] = {
+    {"read", "read --model M --port P [-o FILE.dat] [--image FILE.img]",
+     "Reads the modem (the windows' Receive) into a settings file, as Save As writes it after "
+     "a Receive, and/or into its raw 256-byte memory image.",
+     Model | Port | Output | Image, 0, 0, nullptr},
+    {"write", "write --model M --port P FILE.dat",
+     "Writes a settings file into the modem (the windows' Transmit) after the same checks, "
+     "then reads the memory back and compares every byte written. Exit 0 only when the "
+     "compare passed.",
+     Model | Port, 1, 1, "FILE.dat"},
+    {"verify", "verify --model M --port P FILE.dat",
+     "Reads the modem and compares it with a settings file field by field, plus any byte no "
+     "field explains. Exit 0 only when they match.",
+     Model | Port, 1, 1, "FILE.dat"},
+    {"show", "show FILE.dat | --model M --port P [--format text|json|csv]",
+     "Shows a settings file, or a modem's memory, as the grid and the set-mode controls show "
+     "it. The model of a file is known from its size (824 bytes: KV417R, 800: KV93x).",
+     Model | Port | Format, 0, 1, "FILE.dat"},
+    {"import", "import TABLE.csv --model M -o OUT.dat [--base FILE.dat]",
+     "Makes a settings file from a channel table in CSV (the columns show --format csv "
+     "writes), each row checked as Set checks it; the set-mode values come from --base or "
+     "the defaults. One bad cell refuses the whole table and writes nothing.",
+     Model | Output | Base, 1, 1, "TABLE.csv"},
+    {"erase", "erase --model M --port P --yes",
+     "The factory window's EEPROM INIT: every byte of the modem's memory becomes FF, then it "
+     "is read back and checked. Refused without --yes, and outside production mode.",
+     Model | Port | Yes, 0, 0, nullptr},
+    {"print", "print FILE.dat --pdf OUT.pdf [--model M]",
+     "Writes the printed Setting Data List of a settings file as a PDF file, without a "
+     "display.",
+     Model | Pdf, 1, 1, "FILE.dat"},
+    {"ports", "ports",
+     "Lists the serial devices present, with their /dev/serial/by-id names and, "
+     "for USB adapters, vendor, product and serial number.",
+     0, 0, 0, nullptr},
+};
+
+const Verb* findVerb(const QString& name) {
+    for (const Verb& v : kVerbs)
+        if (name == QLatin1String(v.name)) return &v;
+    return nullptr;
+}
+
+struct OptionSpec {
+    unsigned bit;
+    QStringList names;
+    const char* valueName;
+    const char* help;
+};
+
+const QList<OptionSpec>& optionSpecs() {
+    static const QList<OptionSpec> specs = {
+        {Model, {"model"}, "M", "the modem model: KV417R, KV938R, KV935R or KV931R"},
+        {Port, {"port"}, "P", "port number n (COMn, as the windows resolve it) or a device path"},
+        {Output, {"o", "output"}, "FILE", "the settings file to write"},
+        {Image, {"image"}, "FILE.img", "also write the raw 256-byte memory image"},
+        {Base, {"base"}, "FILE.dat", "take the set-mode values from this settings file"},
+        {Pdf, {"pdf"}, "OUT.pdf", "the PDF file to write"},
+        {Format, {"format"}, "F", "text (default), json or csv"},
+        {Yes, {"yes"}, nullptr, "really erase"},
+    };
+    return specs;
+}
+
+const char* const kCommon =
+    "  --json          print one JSON report on stdout (schema in kvctl(1))\n"
+    "  --production    production mode, as the marker file in the current folder gives it\n"
+    "  -h, --help      this help\n";
+
+QString optionLine(const OptionSpec& s) {
+    QString names;
+    for (const QString& n : s.names) {
+        if (!names.isEmpty()) names += QStringLiteral(", ");
+        names += (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n;
+    }
+    if (s.valueName) names += QLatin1Char(' ') + QLatin1String(s.valueName);
+    return QStringLiteral("  %1%2\n").arg(names, -16).arg(QLatin1String(s.help));
+}
+
+QString verbHelp(const Verb& v) {
+    QString text = QStringLiteral("usage: kvctl %1\n\n%2\n\noptions:\n")
+                       .arg(QLatin1String(v.synopsis), QLatin1String(v.summary));
+    for (const OptionSpec& s : optionSpecs())
+        if (v.options & s.bit) text += optionLine(s);
+    return text + QLatin1String(kCommon);
+}
+
+QString generalHelp() {
+    QString text = QStringLiteral(
+        "usage: kvctl VERB [options] [FILE]\n\n"
+        "Programs KV417R, KV938R, KV935R and KV931R modems from the command line, with the\n"
+        "frames, checks and files of the kvprog_a and kvprog_b windows.\n\nverbs:\n");
+    for (const Verb& v : kVerbs)
+        text += QStringLiteral("  kvctl %1\n").arg(QLatin1String(v.synopsis));
+    text += QStringLiteral(
+        "\n'kvctl VERB --help' tells more of each. Also: kvctl --version.\n"
+        "Exit codes: 0 success, 1 difference or read-back NG, 2 usage or input file, 3 setting\n"
+        "refused, 4 port cannot be opened, 5 communication error, 6 modem not initialised,\n"
+        "7 output file not written. See kvctl(1).\n");
+    return text;
+}
+
+}  // namespace
+
+QStringList verbNames() {
+    QStringList names;
+    for (const Verb& v : kVerbs) names << QString::fromLatin1(v.name);
+    return names;
+}
+
+QString verbOf(const QStringList& arguments) {
+    for (const QString& a : arguments)
+        if (!a.startsWith(QLatin1Char('-'))) return a;
+    return {};
+}
+
+Parsed parseCommandLine(const QStringList& arguments) {
+    Parsed parsed;
+    if (arguments.isEmpty()) throw UsageError("no verb given; 'kvctl --help' lists them");
+    const QString first = arguments.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
+        first == QLatin1String("help")) {
+        const Verb* v = arguments.size() > 1 ? findVerb(arguments[1]) : nullptr;
+        parsed.request = Request::Help;
+        parsed.helpText = v ? verbHelp(*v) : generalHelp();
+        return parsed;
+    }
+    if (first == QLatin1String("--version")) {
+        parsed.request = Request::Version;
+        return parsed;
+    }
+    const Verb* verb = findVerb(first);
+    if (!verb)
+        throw UsageError(QStringLiteral("unknown verb '%1'; the verbs: %2")
+                             .arg(first, verbNames().join(QStringLiteral(", ")))
+                             .toStdString());
+
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const OptionSpec& s : optionSpecs())
+        if (verb->options & s.bit)
+            p.addOption(s.valueName ? QCommandLineOption(s.names, s.help, s.valueName)
+                                    : QCommandLineOption(s.names, s.help));
+    p.addOption({"json", "JSON report"});
+    p.addOption({"production", "production mode"});
+    p.addOption({{"h", "help"}, "help"});
+    if (!p.parse(QStringList{QStringLiteral("kvctl")} + arguments.mid(1)))
+        throw UsageError(p.errorText().toStdString());
+    if (p.isSet("help")) {
+        parsed.request = Request::Help;
+        parsed.helpText = verbHelp(*verb);
+        return parsed;
+    }
+
+    Options& o = parsed.options;
+    o.verb = first;
+    const auto value = [&](unsigned bit, const char* name) {
+        return (verb->options & bit) ? p.value(QLatin1String(name)) : QString();
+    };
+    o.model = value(Model, "model");
+    o.port = value(Port, "port");
+    o.output = value(Output, "output");
+    o.image = value(Image, "image");
+    o.base = value(Base, "base");
+    o.pdf = value(Pdf, "pdf");
+    if (verb->options & Format && p.isSet("format")) o.format = p.value("format");
+    o.yes = (verb->options & Yes) && p.isSet("yes");
+    o.json = p.isSet("json");
+    o.production = p.isSet("production");
+    o.files = p.positionalArguments();
+
+    const auto usage = [&](const QString& why) {
+        throw UsageError(QStringLiteral("%1\nusage: kvctl %2")
+                             .arg(why, QLatin1String(verb->synopsis))
+                             .toStdString());
+    };
+    if (o.files.size() < verb->minFiles)
+        usage(QStringLiteral("%1 needs %2").arg(first, QLatin1String(verb->fileName)));
+    if (o.files.size() > verb->maxFiles)
+        usage(QStringLiteral("%1 takes %2")
+                  .arg(first, verb->maxFiles == 0 ? QStringLiteral("no file")
+                                                  : QStringLiteral("one file")));
+    if (!o.model.isEmpty() && !kitForModel(o.model))
+        usage(QStringLiteral("unknown model '%1'; the models: %2")
+                  .arg(o.model, modelNames().join(QStringLiteral(", "))));
+    const bool needsModem =
+        (verb->options & Port) && !(o.verb == QLatin1String("show") && !o.files.isEmpty());
+    if (needsModem && o.model.isEmpty()) usage(QStringLiteral("%1 needs --model").arg(first));
+    if (needsModem && o.port.isEmpty()) usage(QStringLiteral("%1 needs --port").arg(first));
+    if (o.verb == QLatin1String("show") && !o.files.isEmpty() && !o.port.isEmpty())
+        usage(QStringLiteral("show takes a file or a port, not both"));
+    if (o.verb == QLatin1String("import") && o.model.isEmpty())
+        usage(QStringLiteral("import needs --model"));
+    if (o.verb == QLatin1String("import") && o.output.isEmpty())
+        usage(QStringLiteral("import needs -o OUT.dat"));
+    if (o.verb == QLatin1String("read") && o.output.isEmpty() && o.image.isEmpty())
+        usage(QStringLiteral("read needs -o FILE.dat and/or --image FILE.img"));
+    if (o.verb == QLatin1String("print") && o.pdf.isEmpty())
+        usage(QStringLiteral("print needs --pdf OUT.pdf"));
+    if (!QStringList{"text", "json", "csv"}.contains(o.format))
+        usage(QStringLiteral("unknown format '%1'; text, json or csv").arg(o.format));
+    return parsed;
+}
+
+}  // namespace kvctl

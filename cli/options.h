@@ -1,0 +1,47 @@
+#pragma once
+// kvctl's command line: the verb as the first argument, then its options and files. Parsing
+// only; what a verb does with them is in verbs.h.
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace kvctl {
+
+struct Options {
+    QString verb;
+    QString model;  // as given to --model, empty when not given
+    QString port;   // as given to --port
+    QStringList files;
+    QString output;  // -o
+    QString image;   // --image
+    QString base;    // --base
+    QString pdf;     // --pdf
+    QString format = QStringLiteral("text");
+    bool json = false;
+    bool yes = false;
+    bool production = false;
+};
+
+// What the command line asks for besides a verb run.
+enum class Request { Run, Help, Version };
+
+struct Parsed {
+    Request request = Request::Run;
+    Options options;
+    QString helpText;  // for Request::Help
+};
+
+// A command line that makes no sense; the message says why.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// `arguments` without the program name.
+Parsed parseCommandLine(const QStringList& arguments);
+
+QStringList verbNames();
+// The first word of the arguments that is not an option: the verb, or empty.
+QString verbOf(const QStringList& arguments);
+
+}  // namespace kvctl

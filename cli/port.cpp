@@ -1,0 +1,45 @@
+#include "cli/port.h"
+
+#include "cli/options.h"
+#include "core/portsession.h"
+#include "serial/CommX.h"
+
+namespace kvctl {
+
+PortTarget parsePort(const QString& text) {
+    PortTarget t;
+    if (text.contains(QLatin1Char('/'))) {
+        t.path = text;
+        return t;
+    }
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1)
+        throw UsageError(
+            QStringLiteral("--port takes a port number from 1 or a device path, not '%1'")
+                .arg(text)
+                .toStdString());
+    t.number = n;
+    return t;
+}
+
+void aimPort(TCustomCommX& comm, const PortTarget& target) {
+    kvcore::setModemLine(comm);
+    if (target.path.isEmpty())
+        comm.setPortNo(target.number);
+    else
+        comm.setDevice(target.path.toStdString());
+}
+
+void CountingChannel::sendPaced(uint8_t byte) {
+    ++sent_;
+    inner_.sendPaced(byte);
+}
+
+int CountingChannel::receiveReply() {
+    const int byte = inner_.receiveReply();
+    if (byte >= 0) ++received_;
+    return byte;
+}
+
+}  // namespace kvctl
