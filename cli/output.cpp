@@ -32,7 +32,7 @@ QString portLine(const QJsonObject& p) {
 
 QByteArray tableText(const TableView& t) {
     // Column widths from the longest text of each column.
-    QList<qsizetype> widths{4};
+    QList<qsizetype> widths{2};  // "CH", "16"
     for (qsizetype c = 0; c < t.columns.size(); ++c) {
         qsizetype w = t.columns[c].size();
         for (const TableView::Row& r : t.rows) w = std::max(w, r.cells.value(c).size());

@@ -115,12 +115,12 @@ void import(const Options& o, Report& r) {
         }
         QList<int> indexes;
         for (qsizetype b = 0; b < boxes.size(); ++b) {
-            const int column = int(b) + 3;
-            const int index = int(boxes[b]->indexOf(cells[column - 1].trimmed()));
+            const qsizetype cell = b + 3;  // after CH and the two frequencies
+            const int index = int(boxes[b]->indexOf(cells[cell].trimmed()));
             if (index < 0)
-                throw cellError(row, column, header[column - 1],
+                throw cellError(row, int(cell) + 1, header[cell],
                                 QStringLiteral("'%1' is not one of %2")
-                                    .arg(cells[column - 1], boxes[b]->join(QStringLiteral(", "))));
+                                    .arg(cells[cell], boxes[b]->join(QStringLiteral(", "))));
             indexes << index;
         }
         kit.storeChannel(block, ch, frq[0], frq[1], indexes);

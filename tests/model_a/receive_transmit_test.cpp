@@ -8,12 +8,16 @@
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <limits>
 #include <memory>
 
 #include "emulator.h"
+#include "filedialogs.h"
+#include "filehelpers.h"
 #include "mainform_a.h"
 #include "model_a/main.h"
+#include "model_a/settings.h"
 #include "msgrecorder.h"
 #include "platform/radiogroup.h"
 #include "serial/CommX.h"
@@ -389,4 +393,58 @@ TEST_F(ModemCommands, ReceiveDuringTransmitIsRefusedAndCloseWaits) {
     // The close asked for during the transfer happens once it has ended.
     for (int i = 0; i < 200 && w.isVisible(); ++i) QTest::qWait(10);
     EXPECT_FALSE(w.isVisible());
+}
+
+// kvctl reads and writes through the widget-free functions; here they are held against the
+// window itself, with set-mode values beyond the controls' items on both roads.
+TEST_F(ModemCommands, WidgetFreeLayerGivesTheWindowsBlockAndImage) {
+    TMainForm& w = *window;
+    kvtest::FileDialogScript dialogs;
+    Kv417r::Memory beyond = goldenMemory();
+    beyond[0xDF] |= 0xC0;  // parity 3: the radio group shows its last item
+    beyond[0xDD] = 9;      // save time past its list: the drop-down shows none
+    for (const Kv417r::Memory& memory : {goldenMemory(), beyond}) {
+        modem.setMemory(memory);
+        w.ReceivePCKV1Click();
+        dialogs.answers.push_back(QStringLiteral("received.DAT"));
+        w.SaveAs1Click();
+        kva::MemoryImage image{};
+        std::copy(memory.begin(), memory.end(), image.begin());
+        EXPECT_EQ(kvtest::readFile("received.DAT"), kvtest::blockBytes(kva::receivedBlock(image)));
+    }
+
+    // A file whose radio-group values lie past their items: Open shows the last items, and
+    // Transmit sends what they hold.
+    kva::TSetData file = kva::defaultSetData();
+    file.Ch[0] = kva::storedChannel(224.0, 225.0, {1, 1, 1, 1, 1});
+    file.Mode.Data = 4;
+    file.Mode.SB = 9;
+    file.Mode.SP = 7;
+    kvtest::writeFile(QStringLiteral("beyond.DAT"), kvtest::blockBytes(file));
+    dialogs.answers.push_back(QStringLiteral("beyond.DAT"));
+    w.OPEN1Click();
+    const kva::TSetMode shown = kva::shownSetMode(file.Mode);
+    const kva::TSetMode controls = w.controlSetMode();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&shown), sizeof shown),
+              QByteArray(reinterpret_cast<const char*>(&controls), sizeof controls));
+    modem.setMemory(Kv417r::erasedMemory());
+    w.TransmitPCKV1Click();
+    ASSERT_EQ(boxes.texts().last(), "Data Write OK!!");
+    const kva::MemoryImage expected = kva::writeImage(file, shown);
+    const Kv417r::Memory written = memory();
+    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 0x80, written.begin()));
+    for (int a : {0xC0, 0xC1, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xFE, 0xFF})
+        EXPECT_EQ(written[a], expected[a]) << a;
+
+    // A value past a drop-down's list refuses the write, with the same text either way.
+    file.Mode.Tot = 12;
+    kvtest::writeFile(QStringLiteral("beyond.DAT"), kvtest::blockBytes(file));
+    dialogs.answers.push_back(QStringLiteral("beyond.DAT"));
+    w.OPEN1Click();
+    boxes.boxes.clear();
+    w.TransmitPCKV1Click();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].text,
+              kva::firstSettingError(file, kva::shownSetMode(file.Mode), false));
+    EXPECT_EQ(boxes.boxes[0].text, "Setting Error!! [Time Out Timer]");
 }

@@ -7,12 +7,15 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 
 #include "emulator.h"
+#include "filedialogs.h"
 #include "mainform_b.h"
+#include "model_b/settings.h"
 #include "msgrecorder.h"
 #include "platform/radiogroup.h"
 #include "serial/CommX.h"
@@ -349,3 +352,50 @@ TEST_F(KvbModemCommands, ReceiveDuringTransmitKeepsTheTable) {
 }
 
 }  // namespace
+
+// kvctl reads and writes through the widget-free functions; here they are held against the
+// window itself, with set-mode values beyond the controls' items on both roads.
+TEST_F(KvbModemCommands, WidgetFreeLayerGivesTheWindowsBlockAndImage) {
+    TMainForm& w = *window;
+    kvtest::FileDialogScript dialogs;
+    Kv93x::Memory beyond = goldenMemory();
+    beyond[161] |= 0xF0;  // SB and SP 3: the radio groups show their last items
+    beyond[162] = 12;     // time-out past its list: the drop-down shows none
+    for (const Kv93x::Memory& memory : {goldenMemory(), beyond}) {
+        modem.setMemory(memory);
+        w.ReceivePCKV1Click();
+        dialogs.answers.push_back(QStringLiteral("received.DAT"));
+        w.SaveAs1Click();
+        kvb::MemoryImage image{};
+        std::copy(memory.begin(), memory.end(), image.begin());
+        const kvb::TSetData block = kvb::receivedBlock(image);
+        EXPECT_EQ(kvtest::readFile("received.DAT"),
+                  QByteArray(reinterpret_cast<const char*>(&block), sizeof block));
+    }
+
+    // A file with radio-group values past their items and a step no frequency of its has:
+    // Open shows the last items, and Transmit sends what the controls hold, steps derived.
+    kvb::TSetData file = kvb::defaultSetData();
+    kvb::assignChannel(file.Ch[0], kvb::storedChannel(223.0125, 230.0, {1, 1, 1, 1}));
+    file.Ch[0].TxRef = 3;
+    file.Mode.Busy = 5;
+    file.Mode.SB = 6;
+    const QByteArray bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    kvtest::writeFile(QStringLiteral("beyond.DAT"), bytes);
+    dialogs.answers.push_back(QStringLiteral("beyond.DAT"));
+    w.OPEN1Click();
+    const kvb::TSetMode shown = kvb::shownSetMode(file.Mode);
+    const kvb::TSetMode controls = w.controlSetMode();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&shown), sizeof shown),
+              QByteArray(reinterpret_cast<const char*>(&controls), sizeof controls));
+    const QDate day(2025, 11, 30);
+    w.Today = [day] { return day; };
+    modem.setMemory(Kv93x::erasedMemory());
+    boxes.boxes.clear();
+    w.TransmitPCKV1Click();
+    expectOneBox(platform::MsgKind::Information, "Data Write OK!!");
+    const kvb::MemoryImage expected = kvb::writeImage(file, shown, day);
+    const Kv93x::Memory written = modem.memory();
+    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 224, written.begin()));
+    EXPECT_TRUE(std::equal(expected.begin() + 242, expected.end(), written.begin() + 242));
+}
