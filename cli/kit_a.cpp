@@ -102,16 +102,7 @@ class Kv417rKit final : public ModelKit {
         TSetData data = blockData(block);
         std::array<int32_t, kChannelBoxes> indexes{};
         for (int i = 0; i < kChannelBoxes; ++i) indexes[i] = boxes.value(i, -1);
-        const TChData c = storedChannel(rx, tx, indexes);
-        TChData& to = data.Ch[channel - 1];  // field by field: the gaps stay
-        to.Used = c.Used;
-        to.RxFrq = c.RxFrq;
-        to.TxFrq = c.TxFrq;
-        to.Power = c.Power;
-        to.BR = c.BR;
-        to.DA = c.DA;
-        to.MBR = c.MBR;
-        to.SQL = c.SQL;
+        assignChannel(data.Ch[channel - 1], storedChannel(rx, tx, indexes));  // gaps stay
         block = blockBytes(data);
     }
     void clearChannel(QByteArray& block, int channel) const override {

@@ -63,6 +63,17 @@ TChData emptyChannel() {
     return ch;
 }
 
+void assignChannel(TChData& dst, const TChData& src) {
+    dst.Used = src.Used;
+    dst.RxFrq = src.RxFrq;
+    dst.TxFrq = src.TxFrq;
+    dst.Power = src.Power;
+    dst.BR = src.BR;
+    dst.DA = src.DA;
+    dst.MBR = src.MBR;
+    dst.SQL = src.SQL;
+}
+
 TSetMode defaultSetMode() {
     TSetMode m{};
     m.Data = 0;

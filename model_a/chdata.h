@@ -56,6 +56,8 @@ using Bcd3 = std::array<uint8_t, 3>;
 FrqLimits limitsFor(bool production);
 
 TChData emptyChannel();
+// Copies the eight fields only: the gap bytes of `dst` stay as they were.
+void assignChannel(TChData& dst, const TChData& src);
 TSetMode defaultSetMode();
 // Zero-filled block (gaps included), every channel empty, the set-mode defaults.
 TSetData defaultSetData();

@@ -44,15 +44,7 @@ void TMainForm::B_SetClick() {
         storedChannel(rx, tx,
                       {CB_Power->currentIndex(), CB_BR->currentIndex(), CB_DA->currentIndex(),
                        CB_MBR->currentIndex(), CB_SQL->currentIndex()});
-    TChData& to = SetData.Ch[CurrentCh - 1];
-    to.Used = c.Used;
-    to.RxFrq = c.RxFrq;
-    to.TxFrq = c.TxFrq;
-    to.Power = c.Power;
-    to.BR = c.BR;
-    to.DA = c.DA;
-    to.MBR = c.MBR;
-    to.SQL = c.SQL;
+    assignChannel(SetData.Ch[CurrentCh - 1], c);  // a loaded file's gap bytes stay
     showChannelRow(CurrentCh, GridWriter::Set);
     AddResult(QStringLiteral("Data Set [Ch:") + QString::number(CurrentCh) + QStringLiteral("]"));
 }

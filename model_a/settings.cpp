@@ -1,7 +1,6 @@
 #include "model_a/settings.h"
 
-#include <stdexcept>
-
+#include "core/setmode.h"
 #include "core/transfer.h"
 
 namespace kva {
@@ -44,23 +43,16 @@ const std::vector<SetModeControl>& setModeControls() {
 }
 
 const SetModeControl& setModeControl(int32_t TSetMode::*field) {
-    for (const SetModeControl& c : setModeControls())
-        if (c.field == field) return c;
-    throw std::logic_error("no set-mode control for that field");
+    return kvcore::controlFor(setModeControls(), field);
 }
 
 TSetMode shownSetMode(const TSetMode& stored) {
-    TSetMode shown = stored;
-    for (const SetModeControl& c : setModeControls())
-        shown.*c.field =
-            kvcore::shownIndex(c.kind, stored.*c.field, static_cast<int32_t>(c.items->size()));
-    return shown;
+    return kvcore::shownValues(setModeControls(), stored);
 }
 
 QString firstSettingError(const TSetData& table, const TSetMode& controls, bool production) {
-    std::vector<kvcore::SettingSelection> selections;
-    for (const SetModeControl& c : setModeControls())
-        selections.push_back({controls.*c.field, c.errorName});
+    const std::vector<kvcore::SettingSelection> selections =
+        kvcore::selections(setModeControls(), controls);
     // Production mode may write a table without any channel that has both frequencies.
     const QString error = kvcore::firstSettingError(
         selections, !production && !kvcore::anyChannelWithBothFrequencies(table.Ch));
@@ -84,16 +76,7 @@ TSetData receivedBlock(const MemoryImage& image) {
     TSetData block = defaultSetData();
     for (int k = 1; k <= kChannels; ++k) {
         // Field by field, so the zeroed gaps of the defaults stay as they are.
-        const TChData ch = decodeChannel(&image[recordAddress(k)]);
-        TChData& to = block.Ch[k - 1];
-        to.Used = ch.Used;
-        to.RxFrq = ch.RxFrq;
-        to.TxFrq = ch.TxFrq;
-        to.Power = ch.Power;
-        to.BR = ch.BR;
-        to.DA = ch.DA;
-        to.MBR = ch.MBR;
-        to.SQL = ch.SQL;
+        assignChannel(block.Ch[k - 1], decodeChannel(&image[recordAddress(k)]));
     }
     block.Mode = shownSetMode(decodeSetMode(image));
     return block;

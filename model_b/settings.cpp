@@ -1,7 +1,6 @@
 #include "model_b/settings.h"
 
-#include <stdexcept>
-
+#include "core/setmode.h"
 #include "core/transfer.h"
 
 namespace kvb {
@@ -22,23 +21,16 @@ const std::vector<SetModeControl>& setModeControls() {
 }
 
 const SetModeControl& setModeControl(int32_t TSetMode::*field) {
-    for (const SetModeControl& c : setModeControls())
-        if (c.field == field) return c;
-    throw std::logic_error("no set-mode control for that field");
+    return kvcore::controlFor(setModeControls(), field);
 }
 
 TSetMode shownSetMode(const TSetMode& stored) {
-    TSetMode shown = stored;
-    for (const SetModeControl& c : setModeControls())
-        shown.*c.field =
-            kvcore::shownIndex(c.kind, stored.*c.field, static_cast<int32_t>(c.items->size()));
-    return shown;
+    return kvcore::shownValues(setModeControls(), stored);
 }
 
 QString firstSettingError(const TSetData& table, const TSetMode& controls, bool production) {
-    std::vector<kvcore::SettingSelection> selections;
-    for (const SetModeControl& c : setModeControls())
-        selections.push_back({controls.*c.field, c.errorName});
+    const std::vector<kvcore::SettingSelection> selections =
+        kvcore::selections(setModeControls(), controls);
     // Production mode may write a table without any channel that has both frequencies.
     const QString error = kvcore::firstSettingError(
         selections, !production && !kvcore::anyChannelWithBothFrequencies(table.Ch));
