@@ -100,7 +100,7 @@ for program in $(dpkg -L kvprog | grep '^/usr/bin/'); do
 done
 kvmodem --help >/dev/null
 # kvctl comes with its own change; until the package holds it, it cannot be checked here.
-if dpkg -L kvprog | grep -qx /usr/bin/kvctl; then
+if dpkg -L kvprog | grep -x /usr/bin/kvctl >/dev/null; then
     kvctl --version
     man -w kvctl
 fi
