@@ -140,6 +140,7 @@ struct Kv417rTransfer {
         f.ignoredWriteWord = 0x7F;
         return f;
     }
+    static constexpr int transmitFrames = 70;
 };
 
 namespace kvtest {

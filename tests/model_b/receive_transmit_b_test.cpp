@@ -108,6 +108,7 @@ struct Kv93xTransfer {
 
     // The format mark, the last word written, is acknowledged but not kept.
     static Faults readBackDifference() { return {.ignoredWriteWord = 127}; }
+    static constexpr int transmitFrames = 120;
 };
 
 namespace kvtest {
