@@ -10,7 +10,8 @@
 //       static void fillChannel(Window&, int ch);        // stores a channel through Set
 //       static bool channelUsed(const Window&, int ch);
 //       // Stored channels, set-mode controls off their defaults, and an edit panel on
-//       // another channel with typed but unstored values: work a failed Receive must keep.
+//       // another channel with both frequencies typed and every list chosen, none of it
+//       // stored: work a failed Receive must keep.
 //       static void fillWindow(Window&);
 //       // The table, the set-mode controls and the edit panel's lists, as bytes.
 //       static QByteArray modelState(const Window&);

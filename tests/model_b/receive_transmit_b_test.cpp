@@ -67,8 +67,7 @@ struct Kv93xTransfer {
         w.RG_SB->setItemIndex(1);
         w.CB_Save->setCurrentIndex(5);
         w.SG_ChData->setCurrentCell(4, 0);  // channel 5, empty, with unstored edits
-        w.E_RxFrq->setText("231");
-        w.CB_MBR->setCurrentIndex(1);
+        kvtest::fillEditPanel(w, "231", "232", 2, 1, 0, 1);
         ASSERT_EQ(w.CurrentCh, 5);
     }
     static QByteArray modelState(const Window& w) {
