@@ -14,6 +14,7 @@ namespace kvcore {
 
 struct ModelDescriptor {
     QString program;          // "kvprog_a": the application name, the box captions
+    QString desktopEntry;     // the menu entry's id (and Wayland app id): "org.kvprog.kvprog_a"
     QString title;            // the blue title label: "KV417R"
     QString captionPrefix;    // window caption before the file name: "KV417R - "
     QString settingsModel;    // whose settings files the tool keeps, in its questions: "KV417R"

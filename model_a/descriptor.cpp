@@ -8,6 +8,7 @@ const kvcore::ModelDescriptor& descriptor() {
     static const kvcore::ModelDescriptor model = [] {
         kvcore::ModelDescriptor m;
         m.program = QStringLiteral("kvprog_a");
+        m.desktopEntry = QStringLiteral("org.kvprog.kvprog_a");
         m.title = QStringLiteral("KV417R");
         m.captionPrefix = QStringLiteral("KV417R - ");
         m.settingsModel = QStringLiteral("KV417R");

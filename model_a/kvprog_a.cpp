@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kva::descriptor().program);
     QApplication::setApplicationVersion(kva::descriptor().version);
+    QGuiApplication::setDesktopFileName(kva::descriptor().desktopEntry);
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 

@@ -8,6 +8,7 @@ const kvcore::ModelDescriptor& descriptor() {
     static const kvcore::ModelDescriptor model = [] {
         kvcore::ModelDescriptor m;
         m.program = QStringLiteral("kvprog_b");
+        m.desktopEntry = QStringLiteral("org.kvprog.kvprog_b");
         m.title = QStringLiteral("KV938R/935R/931R");
         m.captionPrefix = QStringLiteral("KV93*R - ");
         m.productionLabel = QStringLiteral("検査用");

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kvb::descriptor().program);
     QApplication::setApplicationVersion(kvb::descriptor().version);
+    QGuiApplication::setDesktopFileName(kvb::descriptor().desktopEntry);
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 

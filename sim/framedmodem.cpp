@@ -38,6 +38,12 @@ void FramedModem::setFaults(const ModemFaults& faults) {
     setMemory(memory_);  // a stuck byte takes its value at once
 }
 
+// Asked right after the frame that the reply answers has been counted.
+int FramedModem::replyDelayMs() const {
+    const int every = faults_.replyDelayEvery;
+    return every <= 0 || framesSinceArmed_ % every == 0 ? faults_.replyDelayMs : 0;
+}
+
 int FramedModem::countFrames(uint8_t command) const {
     return static_cast<int>(std::count_if(frames_.begin(), frames_.end(),
                                           [&](const Frame& f) { return f[1] == command; }));

@@ -34,8 +34,10 @@ struct ModemFaults {
     int stuckAddress = -1;
     uint8_t stuckValue = 0x00;
 
-    // Extra pause before every reply, applied by the transport.
+    // Extra pause before every reply, applied by the transport ...
     int replyDelayMs = 0;
+    // ... or only before the replies to frames n, 2n, 3n... after arming (0 = every frame).
+    int replyDelayEvery = 0;
 };
 
 class FramedModem : public ModemMachine {
@@ -49,7 +51,7 @@ class FramedModem : public ModemMachine {
     static Memory erasedMemory();
 
     std::vector<uint8_t> onByte(uint8_t byte) override;
-    int replyDelayMs() const override { return faults_.replyDelayMs; }
+    int replyDelayMs() const override;
     std::vector<uint8_t> image() const override;
     bool setImage(const std::vector<uint8_t>& bytes) override;
     std::size_t imageSize() const override { return kMemorySize; }

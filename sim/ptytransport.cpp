@@ -169,6 +169,7 @@ bool PtyTransport::writeAll(const uint8_t* data, std::size_t size) {
         const ssize_t n = ::write(master_, data, size);
         if (n > 0) {
             sent_ += static_cast<uint64_t>(n);
+            lastSent_ = std::chrono::steady_clock::now().time_since_epoch().count();
             data += n;
             size -= static_cast<std::size_t>(n);
             continue;

@@ -2,6 +2,7 @@
 // Serves one modem state machine on a pseudo-terminal, on a thread of its own. The tool
 // under test opens the slave side (devicePath(), or a symlink to it) as its serial port.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -52,6 +53,11 @@ class PtyTransport {
 
     uint64_t bytesReceived() const { return received_.load(); }
     uint64_t bytesSent() const { return sent_.load(); }
+    // When the last reply byte was handed to the line; the clock's epoch before the first.
+    std::chrono::steady_clock::time_point lastSentAt() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(lastSent_.load()));
+    }
 
   private:
     void serve();
@@ -75,6 +81,7 @@ class PtyTransport {
     std::condition_variable stopSignal_;
     std::atomic<uint64_t> received_{0};
     std::atomic<uint64_t> sent_{0};
+    std::atomic<std::chrono::steady_clock::rep> lastSent_{0};
     std::thread thread_;
 };
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -79,6 +80,10 @@ class EmulatedModem {
         return out;
     }
     const std::string& devicePath() const { return transport_->devicePath(); }
+    // When the modem last sent a reply byte.
+    std::chrono::steady_clock::time_point lastReplyByteAt() const {
+        return transport_->lastSentAt();
+    }
 
   private:
     QByteArray variable_;

@@ -1,6 +1,7 @@
 #pragma once
 // Records every message box instead of showing it, and answers with a queue of replies.
 #include <QList>
+#include <chrono>
 #include <deque>
 
 #include "platform/msgbox.h"
@@ -12,6 +13,7 @@ class MessageRecorder {
     MessageRecorder() {
         platform::setMessageHook([this](const platform::MsgRequest& r) {
             boxes.append(r);
+            lastShown = std::chrono::steady_clock::now();
             if (!answers.empty()) {
                 const platform::MsgResult a = answers.front();
                 answers.pop_front();
@@ -33,6 +35,7 @@ class MessageRecorder {
 
     QList<platform::MsgRequest> boxes;
     std::deque<platform::MsgResult> answers;  // default: Yes / OK
+    std::chrono::steady_clock::time_point lastShown{};
 };
 
 }  // namespace kvtest

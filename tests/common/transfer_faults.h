@@ -10,7 +10,8 @@
 //       static void fillChannel(Window&, int ch);        // stores a channel through Set
 //       static bool channelUsed(const Window&, int ch);
 //       // Stored channels, set-mode controls off their defaults, and an edit panel on
-//       // another channel with typed but unstored values: work a failed Receive must keep.
+//       // another channel with both frequencies typed and every list chosen, none of it
+//       // stored: work a failed Receive must keep.
 //       static void fillWindow(Window&);
 //       // The table, the set-mode controls and the edit panel's lists, as bytes.
 //       static QByteArray modelState(const Window&);
@@ -19,6 +20,7 @@
 //       static std::vector<ReceiveFault<Faults>> receiveFaults();
 //       static std::vector<TransmitFault<Faults>> transmitFaults();
 //       static Faults readBackDifference();              // a write kept wrong by the modem
+//       static constexpr int transmitFrames = ...;       // the frames of a whole Transmit
 //   };
 //   INSTANTIATE_TYPED_TEST_SUITE_P(KV417R, MainWindowTransfer, Traits);
 //
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -168,7 +171,45 @@ TYPED_TEST_P(MainWindowTransfer, ReadBackDifferenceIsDataWriteNg) {
     EXPECT_FALSE(w.CommX1->IsOpen());
 }
 
+// Every reply byte is awaited a full second: replies that come 700 ms after the request
+// still make a Receive and a Transmit, and a modem that falls silent is reported no sooner
+// than a second after its last byte.
+TYPED_TEST_P(MainWindowTransfer, EveryReplyIsAwaitedAFullSecond) {
+    using std::chrono::milliseconds;
+    using Clock = std::chrono::steady_clock;
+    auto& w = *this->window;
+    const milliseconds delay(700);
+    typename TypeParam::Faults slow;
+    slow.replyDelayMs = static_cast<int>(delay.count());
+    this->modem.arm(slow);
+    auto start = Clock::now();
+    w.ReceivePCKV1Click();
+    EXPECT_EQ(logLines(*w.LB_Result).last(), "***** Receive Finished *****");
+    EXPECT_TRUE(this->boxes.boxes.isEmpty()) << this->boxes.texts().join('|').toStdString();
+    EXPECT_GE(Clock::now() - start, delay);
+
+    // A slow acknowledge halfway through the writes, and a slow verify read.
+    TypeParam::fillChannel(w, 1);
+    slow.replyDelayEvery = TypeParam::transmitFrames / 2;
+    this->modem.arm(slow);
+    start = Clock::now();
+    w.TransmitPCKV1Click();
+    this->expectOneBox(platform::MsgKind::Information, "Data Write OK!!");
+    EXPECT_EQ(static_cast<int>(this->modem.frames().size()), TypeParam::transmitFrames);
+    EXPECT_GE(Clock::now() - start, 2 * delay);
+
+    this->forgetLogAndBoxes();
+    typename TypeParam::Faults silent;
+    silent.silenceAfterBytes = 50;  // inside the block
+    this->modem.arm(silent);
+    w.ReceivePCKV1Click();
+    this->expectOneBox(platform::MsgKind::Error, this->commError(1));
+    const Clock::duration waited = this->boxes.lastShown - this->modem.lastReplyByteAt();
+    EXPECT_GE(waited, milliseconds(1000));
+    EXPECT_LT(waited, milliseconds(5000));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(MainWindowTransfer, FailedReceiveKeepsTheWindow, TransmitLinkFaults,
-                            ReadBackDifferenceIsDataWriteNg);
+                            ReadBackDifferenceIsDataWriteNg, EveryReplyIsAwaitedAFullSecond);
 
 }  // namespace kvtest

@@ -19,6 +19,7 @@
 #include "model_a/main.h"
 #include "msgrecorder.h"
 #include "platform/radiogroup.h"
+#include "save_faults.h"
 #include "testdir.h"
 
 using kva::TMainForm;
@@ -506,3 +507,7 @@ TEST(SettingsFileSave, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(w.windowTitle(), "KV417R - keep.DAT");
     EXPECT_EQ(w.FileName, "keep.DAT") << "a failed Save As keeps the old name";
 }
+
+namespace kvtest {
+INSTANTIATE_TYPED_TEST_SUITE_P(KV417R, MainWindowSave, kva::TMainForm);
+}  // namespace kvtest

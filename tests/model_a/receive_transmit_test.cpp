@@ -78,8 +78,7 @@ struct Kv417rTransfer {
         w.RG_SB->setItemIndex(1);
         w.CB_Save->setCurrentIndex(5);
         w.SG_ChData->setCurrentCell(4, 0);  // channel 5, empty, with unstored edits
-        w.E_RxFrq->setText("231");
-        w.CB_SQL->setCurrentIndex(6);
+        kvtest::fillEditPanel(w, "231", "232", 3, 1, 0, 1, 6);
         ASSERT_EQ(w.CurrentCh, 5);
     }
     static QByteArray modelState(const Window& w) {
@@ -144,6 +143,7 @@ struct Kv417rTransfer {
         f.ignoredWriteWord = 0x7F;
         return f;
     }
+    static constexpr int transmitFrames = 70;
 };
 
 namespace kvtest {

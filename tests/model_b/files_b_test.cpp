@@ -1,6 +1,7 @@
 // File > Open, Save As and Save of the kvprog_b main window: the 800-byte settings file
 // against a golden file, what Open shows, bytes no control owns, and files of other sizes.
-// The shared course of the commands (questions, dialogs, failed writes) is kvprog_a's tests'.
+// The shared course of the commands (questions, dialogs, failed writes) is kvprog_a's tests';
+// a file that cannot be replaced is held in both tools (save_faults.h).
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include "mainform_b.h"
 #include "msgrecorder.h"
 #include "platform/radiogroup.h"
+#include "save_faults.h"
 #include "testdata.h"
 #include "testdir.h"
 #include "ui/channelgrid.h"
@@ -20,8 +22,8 @@
 using kvb::TMainForm;
 using kvtest::FileDialogScript;
 using kvtest::logLines;
-using kvtest::rowTexts;
 using kvtest::MessageRecorder;
+using kvtest::rowTexts;
 
 namespace {
 
@@ -230,3 +232,7 @@ TEST(SettingsFileB, RefusedSaveAsKeepsTheNameSoSaveSparesThatFile) {
     EXPECT_EQ(kvtest::readFile("mine.DAT"), blockBytes(work.w));
     EXPECT_EQ(logLines(work.w).last(), "File Save [ mine.DAT ]");
 }
+
+namespace kvtest {
+INSTANTIATE_TYPED_TEST_SUITE_P(KV93x, MainWindowSave, kvb::TMainForm);
+}  // namespace kvtest

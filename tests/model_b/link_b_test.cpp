@@ -13,10 +13,12 @@ using kvsim::Kv93x;
 
 namespace {
 
-// The design's three example frames.
+// The design's three example frames, and a write whose two data bytes differ: the sum
+// cannot tell their order, only their places can.
 const std::string kReadAll = "0E 02 00 00 AB 7F 00 BA 00 00 00 FF FF FF F1";
 const std::string kReadCalibration = "0E 02 70 00 AB 78 00 BA 00 00 00 FF FF FF 5A";
 const std::string kEraseWord0 = "0E 01 00 00 AB 00 00 BA FF FF 00 FF FF FF 6F";
+const std::string kWrite1234ToWord5 = "0E 01 05 00 AB 00 00 BA 12 34 00 FF FF FF BC";
 
 TEST(KvbFrame, GoldenFrames) {
     EXPECT_EQ(kvtest::frameText(kvb::BuildFrame(kvb::cmd::ReadRange, 0x00, 0x7F, 0, 0)), kReadAll);
@@ -24,6 +26,8 @@ TEST(KvbFrame, GoldenFrames) {
               kReadCalibration);
     EXPECT_EQ(kvtest::frameText(kvb::BuildFrame(kvb::cmd::WriteWord, 0x00, 0x00, 0xFF, 0xFF)),
               kEraseWord0);
+    EXPECT_EQ(kvtest::frameText(kvb::BuildFrame(kvb::cmd::WriteWord, 0x05, 0x00, 0x12, 0x34)),
+              kWrite1234ToWord5);
 }
 
 class KvbLinkTest : public kvtest::KvbPortTest {
@@ -48,7 +52,8 @@ TEST_F(KvbLinkTest, AnyReplyButAckIsError2AndSilenceError1) {
         std::vector<uint8_t> data(4, 0xA5);
         EXPECT_EQ(link.ReadRange(6, 7, data), c.expected);
         EXPECT_EQ(data, std::vector<uint8_t>(4, 0xA5));
-        EXPECT_EQ(frames().size(), 2u);
+        ASSERT_EQ(frames().size(), 2u);
+        EXPECT_EQ(frames()[0], kWrite1234ToWord5);
     }
 }
 

@@ -70,8 +70,7 @@ struct Kv93xTransfer {
         w.RG_SB->setItemIndex(1);
         w.CB_Save->setCurrentIndex(5);
         w.SG_ChData->setCurrentCell(4, 0);  // channel 5, empty, with unstored edits
-        w.E_RxFrq->setText("231");
-        w.CB_MBR->setCurrentIndex(1);
+        kvtest::fillEditPanel(w, "231", "232", 2, 1, 0, 1);
         ASSERT_EQ(w.CurrentCh, 5);
     }
     static QByteArray modelState(const Window& w) {
@@ -111,6 +110,7 @@ struct Kv93xTransfer {
 
     // The format mark, the last word written, is acknowledged but not kept.
     static Faults readBackDifference() { return {.ignoredWriteWord = 127}; }
+    static constexpr int transmitFrames = 120;
 };
 
 namespace kvtest {

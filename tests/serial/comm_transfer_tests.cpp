@@ -267,18 +267,30 @@ TEST_F(CommTransfer, PurgeReceiveDiscardsWaitingInput) {
     EXPECT_EQ(comm->ReceiveByte(), -1);
 }
 
-// What a handler may do while a read waits: a second read is refused (there is one read
-// context), waiting or a modal dialog delay it, a purge aborts it, closing ends it.
+// What a handler may do while a read waits: a second read is refused at once and leaves
+// a byte that is there to the first (there is one read context), waiting or a modal dialog
+// delay it, a purge aborts it, closing ends it.
 TEST_F(CommTransfer, HandlersDuringAWaitingRead) {
     open(false);
     comm->setTimeOutReceive(3000);
-    int nested = 0;
-    QTimer::singleShot(50, [&] {
-        nested = comm->ReceiveByte();
-        pty.send({0x11});
-    });
-    EXPECT_EQ(comm->ReceiveByte(), 0x11);
-    EXPECT_EQ(nested, -1);
+    for (const bool byteWaiting : {false, true}) {
+        SCOPED_TRACE(byteWaiting ? "byte waiting" : "nothing waiting");
+        int nested = 0;
+        int64_t nestedMs = -1;
+        QTimer::singleShot(50, [&] {
+            if (byteWaiting) {
+                pty.send({0x11});
+                waitFor([&] { return comm->ReceiveCount() == 1; });
+            }
+            const auto start = Clock::now();
+            nested = comm->ReceiveByte();
+            nestedMs = msSince(start);
+            if (!byteWaiting) pty.send({0x11});
+        });
+        EXPECT_EQ(comm->ReceiveByte(), 0x11);
+        EXPECT_EQ(nested, -1);
+        EXPECT_LT(nestedMs, 500) << "the refusal waited for the time-out";
+    }
 
     // A handler that waits itself, then one that opens a modal dialog: the read gets its
     // byte once they have returned.
