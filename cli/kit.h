@@ -31,6 +31,7 @@ struct TableView {
         int channel;
         bool used;  // a write sends the channel
         QStringList cells;
+        double rx, tx;  // the two frequencies the first two cells show to four decimals
     };
     QList<Row> rows;
     struct Control {

@@ -39,7 +39,8 @@ TableView view(const TSetData& data, GridWriter writer) {
     for (int ch = 1; ch <= kChannels; ++ch) {
         const TChData& c = data.Ch[ch - 1];
         const auto cells = gridTexts(c, writer);
-        v.rows.append({ch, c.Used != 0, trimmed(QStringList(cells.begin(), cells.end()))});
+        v.rows.append(
+            {ch, c.Used != 0, trimmed(QStringList(cells.begin(), cells.end())), c.RxFrq, c.TxFrq});
     }
     v.setMode = controlWords(shownSetMode(data.Mode));
     return v;

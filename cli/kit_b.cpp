@@ -31,7 +31,8 @@ TableView view(const TSetData& data, GridWriter writer) {
     for (int ch = 1; ch <= kChannels; ++ch) {
         const TChData& c = data.Ch[ch - 1];
         const auto cells = gridTexts(c, writer);
-        v.rows.append({ch, c.Used == 1, trimmed(QStringList(cells.begin(), cells.end()))});
+        v.rows.append(
+            {ch, c.Used == 1, trimmed(QStringList(cells.begin(), cells.end())), c.RxFrq, c.TxFrq});
     }
     const TSetMode shown = shownSetMode(data.Mode);
     for (const SetModeControl& c : setModeControls())

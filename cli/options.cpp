@@ -214,6 +214,8 @@ Parsed parseCommandLine(const QStringList& arguments) {
                   .arg(o.model, modelNames().join(QStringLiteral(", "))));
     const bool needsModem =
         (verb->options & Port) && !(o.verb == QLatin1String("show") && !o.files.isEmpty());
+    if (o.verb == QLatin1String("show") && o.files.isEmpty() && o.port.isEmpty())
+        usage(QStringLiteral("show needs FILE.dat, or --model and --port"));
     if (needsModem && o.model.isEmpty()) usage(QStringLiteral("%1 needs --model").arg(first));
     if (needsModem && o.port.isEmpty()) usage(QStringLiteral("%1 needs --port").arg(first));
     if (o.verb == QLatin1String("show") && !o.files.isEmpty() && !o.port.isEmpty())

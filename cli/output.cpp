@@ -1,6 +1,7 @@
 #include "cli/output.h"
 
 #include <QJsonDocument>
+#include <QLocale>
 
 #include "cli/compare.h"
 #include "cli/csv.h"
@@ -56,6 +57,20 @@ QByteArray tableText(const TableView& t) {
     return text.toUtf8();
 }
 
+namespace {
+
+// Four decimals as the grid shows them, or as many more as the value needs to come back
+// whole: a 6.25 kHz step has a fifth (233.00625), which "%3.4f" would round away.
+QString exactFrequency(double f) {
+    for (int decimals = 4; decimals < 7; ++decimals) {
+        const QString text = QString::asprintf("%3.*f", decimals, f);
+        if (QLocale::c().toDouble(text) == f) return text;
+    }
+    return QString::asprintf("%3.6f", f);
+}
+
+}  // namespace
+
 QByteArray tableCsv(const TableView& t) {
     QList<QStringList> records{QStringList{QStringLiteral("CH")} + t.columns};
     for (const TableView::Row& r : t.rows) {
@@ -63,6 +78,10 @@ QByteArray tableCsv(const TableView& t) {
         QStringList cells{QString::number(r.channel)};
         for (qsizetype c = 0; c < t.columns.size(); ++c)
             cells << (r.used ? r.cells.value(c) : QString());
+        if (r.used) {
+            cells[1] = exactFrequency(r.rx);
+            cells[2] = exactFrequency(r.tx);
+        }
         records << cells;
     }
     return csv::write(records);

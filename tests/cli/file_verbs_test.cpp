@@ -9,6 +9,7 @@
 #include "emulator.h"
 #include "kvctl_run.h"
 #include "models.h"
+#include "testdata.h"
 #include "testdir.h"
 
 namespace {
@@ -145,7 +146,14 @@ TYPED_TEST(FileVerbs, Import) {
     kvtest::writeFile("table.csv", csv);
     ASSERT_EQ(kvctl({"import", "table.csv", "--model", Side::model, "-o", "out.dat"}).exitCode, 0);
     EXPECT_EQ(kvtest::readFile("out.dat"), Side::file());
-    if (!a) {  // a frequency no step divides, within the limits
+    if (!a) {  // 6.25 kHz steps come back whole, and a frequency no step divides is refused
+        kvtest::writeFile("golden.dat", kvtest::testData("kv93x_settings.dat"));
+        kvtest::writeFile("golden.csv", kvctl({"show", "golden.dat", "--format", "csv"}).out);
+        ASSERT_EQ(kvctl({"import", "golden.csv", "--model", Side::model, "--base", "golden.dat",
+                         "-o", "again.dat"})
+                      .exitCode,
+                  0);
+        EXPECT_EQ(kvtest::readFile("again.dat"), kvtest::testData("kv93x_settings.dat"));
         kvtest::writeFile("table.csv", withRow("2,223.001,225,HIGH,4800,ON,2400"));
         const auto run = kvctl({"import", "table.csv", "--model", Side::model, "-o", "out.dat"});
         EXPECT_EQ(run.exitCode, 2);
