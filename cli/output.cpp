@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QLocale>
+#include <cmath>
 
 #include "cli/compare.h"
 #include "cli/csv.h"
@@ -60,11 +61,12 @@ QByteArray tableText(const TableView& t) {
 namespace {
 
 // Four decimals as the grid shows them, or as many more as the value needs to come back
-// whole: a 6.25 kHz step has a fifth (233.00625), which "%3.4f" would round away.
+// (a 6.25 kHz step has a fifth: 233.00625, which "%3.4f" would round away). A value decoded
+// from a modem may lie a rounding error beside its text; that does not count.
 QString exactFrequency(double f) {
-    for (int decimals = 4; decimals < 7; ++decimals) {
+    for (int decimals = 4; decimals < 6; ++decimals) {
         const QString text = QString::asprintf("%3.*f", decimals, f);
-        if (QLocale::c().toDouble(text) == f) return text;
+        if (std::fabs(QLocale::c().toDouble(text) - f) < 1e-9) return text;
     }
     return QString::asprintf("%3.6f", f);
 }
