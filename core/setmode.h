@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/frequency.h"
 #include "core/items.h"
 #include "core/transfer.h"
 
@@ -31,6 +32,26 @@ std::vector<SettingSelection> selections(const std::vector<Control>& controls, c
     std::vector<SettingSelection> out;
     for (const Control& c : controls) out.push_back({m.*c.field, c.errorName});
     return out;
+}
+
+// The write's checks: the first control without a selection, then (normal mode only) no
+// channel with both frequencies, then the first channel `hasNoCode` says the modem cannot
+// hold, named as the grid labels it ("Setting Error!! [Frq. Data CH 3]").
+template <class Control, class Mode, class Channels, class NoCode>
+QString firstWriteError(const std::vector<Control>& controls, const Mode& m,
+                        const Channels& channels, bool production, NoCode hasNoCode) {
+    // Production mode may write a table without any channel that has both frequencies.
+    const QString error = firstSettingError(
+        selections(controls, m), !production && !anyChannelWithBothFrequencies(channels));
+    if (!error.isEmpty()) return error;
+    int ch = 1;
+    for (const auto& c : channels) {
+        if (hasNoCode(c))
+            return QStringLiteral("Setting Error!! [Frq. Data ") + channelLabel(ch) +
+                   QStringLiteral("]");
+        ++ch;
+    }
+    return {};
 }
 
 }  // namespace kvcore

@@ -51,21 +51,12 @@ TSetMode shownSetMode(const TSetMode& stored) {
 }
 
 QString firstSettingError(const TSetData& table, const TSetMode& controls, bool production) {
-    const std::vector<kvcore::SettingSelection> selections =
-        kvcore::selections(setModeControls(), controls);
-    // Production mode may write a table without any channel that has both frequencies.
-    const QString error = kvcore::firstSettingError(
-        selections, !production && !kvcore::anyChannelWithBothFrequencies(table.Ch));
-    if (!error.isEmpty()) return error;
     // A used channel's frequency the six BCD digits cannot hold would be written cut short
-    // and still verify; the message names the channel as the grid labels it.
-    for (int ch = 1; ch <= kChannels; ++ch) {
-        const TChData& c = table.Ch[ch - 1];
-        if (c.Used && !(frequencyFitsBcd(c.RxFrq) && frequencyFitsBcd(c.TxFrq)))
-            return QStringLiteral("Setting Error!! [Frq. Data ") + kvcore::channelLabel(ch) +
-                   QStringLiteral("]");
-    }
-    return {};
+    // and still verify.
+    return kvcore::firstWriteError(
+        setModeControls(), controls, table.Ch, production, [](const TChData& c) {
+            return c.Used && !(frequencyFitsBcd(c.RxFrq) && frequencyFitsBcd(c.TxFrq));
+        });
 }
 
 MemoryImage writeImage(const TSetData& table, const TSetMode& controls) {

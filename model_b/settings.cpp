@@ -29,21 +29,10 @@ TSetMode shownSetMode(const TSetMode& stored) {
 }
 
 QString firstSettingError(const TSetData& table, const TSetMode& controls, bool production) {
-    const std::vector<kvcore::SettingSelection> selections =
-        kvcore::selections(setModeControls(), controls);
-    // Production mode may write a table without any channel that has both frequencies.
-    const QString error = kvcore::firstSettingError(
-        selections, !production && !kvcore::anyChannelWithBothFrequencies(table.Ch));
-    if (!error.isEmpty()) return error;
     // A used channel from a settings file may hold a frequency no step divides or its code
-    // cannot hold: it would go out as another frequency and still verify. The message names
-    // the channel as the grid labels it.
-    for (int ch = 1; ch <= kChannels; ++ch) {
-        if (lacksCode(table.Ch[ch - 1]))
-            return QStringLiteral("Setting Error!! [Frq. Data ") + kvcore::channelLabel(ch) +
-                   QStringLiteral("]");
-    }
-    return {};
+    // cannot hold: it would go out as another frequency and still verify.
+    return kvcore::firstWriteError(setModeControls(), controls, table.Ch, production,
+                                   [](const TChData& c) { return lacksCode(c); });
 }
 
 MemoryImage writeImage(const TSetData& table, const TSetMode& controls, const QDate& today) {
