@@ -274,6 +274,43 @@ const QStringList& sleep() {
     static const QStringList list = {"OFF"};
     return list;
 }
+const QStringList& data() {
+    // The double quotes belong to the item texts.
+    static const QStringList list = {R"("H" Data   "L" Audio)", R"("L"  Data  "H" Audio)"};
+    return list;
+}
+const QStringList& busy() {
+    static const QStringList list = {"L:Busy", "H:Busy"};
+    return list;
+}
+const QStringList& ext() {
+    static const QStringList list = {"L:Open", "H:Open"};
+    return list;
+}
+const QStringList& vco() {
+    static const QStringList list = {"Tx off", "Tx on"};
+    return list;
+}
+const QStringList& sb() {
+    static const QStringList list = {"1200bps", "2400bps", "4800bps", "9600bps"};
+    return list;
+}
+const QStringList& sp() {
+    static const QStringList list = {"NONE", "ODD", "EVEN"};
+    return list;
+}
+const QStringList& st() {
+    static const QStringList list = {"1 bit", "2 bit"};
+    return list;
+}
+const QStringList& sd() {
+    static const QStringList list = {"7 bit", "8 bit"};
+    return list;
+}
+const QStringList& rmt() {
+    static const QStringList list = {"Disable", "Enable"};
+    return list;
+}
 
 }  // namespace items
 

@@ -101,6 +101,16 @@ const QStringList& sql();
 using kvcore::items::save;
 using kvcore::items::tot;
 const QStringList& sleep();
+// The set-mode radio groups.
+const QStringList& data();
+const QStringList& busy();
+const QStringList& ext();
+const QStringList& vco();
+const QStringList& sb();
+const QStringList& sp();
+const QStringList& st();
+const QStringList& sd();
+const QStringList& rmt();
 }  // namespace items
 
 }  // namespace kva

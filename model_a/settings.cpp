@@ -4,37 +4,21 @@
 #include "core/transfer.h"
 
 namespace kva {
-namespace {
-
-using kvcore::ControlKind;
-
-const QStringList& list(std::initializer_list<const char*> texts) {
-    // Each call site keeps its own list for the life of the program.
-    auto* l = new QStringList;
-    for (const char* t : texts) l->append(QString::fromUtf8(t));
-    return *l;
-}
-
-}  // namespace
 
 const std::vector<SetModeControl>& setModeControls() {
-    using K = ControlKind;
-    // The double quotes belong to the item texts of RG_Data.
+    using K = kvcore::ControlKind;
     static const std::vector<SetModeControl> controls = {
-        {"RG_Data", "Data/Audio Signal", "Data/Audio Signal", K::RadioGroup,
-         &list({"\"H\" Data   \"L\" Audio", "\"L\"  Data  \"H\" Audio"}), &TSetMode::Data},
-        {"RG_Busy", "Busy Signal", "Busy Signal", K::RadioGroup, &list({"L:Busy", "H:Busy"}),
-         &TSetMode::Busy},
+        {"RG_Data", "Data/Audio Signal", "Data/Audio Signal", K::RadioGroup, &items::data(),
+         &TSetMode::Data},
+        {"RG_Busy", "Busy Signal", "Busy Signal", K::RadioGroup, &items::busy(), &TSetMode::Busy},
         {"RG_FSQC", "FSQC", "FSQC", K::RadioGroup, &items::da(), &TSetMode::FSQC},
-        {"RG_EXT", "EXT SQC", "EXT SQC", K::RadioGroup, &list({"L:Open", "H:Open"}),
-         &TSetMode::EXT},
-        {"RG_VCO", "VCO", "VCO", K::RadioGroup, &list({"Tx off", "Tx on"}), &TSetMode::VCO},
-        {"RG_SB", "Baud-Rate", "Baud-Rate", K::RadioGroup,
-         &list({"1200bps", "2400bps", "4800bps", "9600bps"}), &TSetMode::SB},
-        {"RG_SP", "Parity", "Parity", K::RadioGroup, &list({"NONE", "ODD", "EVEN"}), &TSetMode::SP},
-        {"RG_ST", "Stop Bit", "Stop Bit", K::RadioGroup, &list({"1 bit", "2 bit"}), &TSetMode::ST},
-        {"RG_SD", "Data Len", "DATA Len", K::RadioGroup, &list({"7 bit", "8 bit"}), &TSetMode::SD},
-        {"RG_RMT", "Remote", "Remote", K::RadioGroup, &list({"Disable", "Enable"}), &TSetMode::RMT},
+        {"RG_EXT", "EXT SQC", "EXT SQC", K::RadioGroup, &items::ext(), &TSetMode::EXT},
+        {"RG_VCO", "VCO", "VCO", K::RadioGroup, &items::vco(), &TSetMode::VCO},
+        {"RG_SB", "Baud-Rate", "Baud-Rate", K::RadioGroup, &items::sb(), &TSetMode::SB},
+        {"RG_SP", "Parity", "Parity", K::RadioGroup, &items::sp(), &TSetMode::SP},
+        {"RG_ST", "Stop Bit", "Stop Bit", K::RadioGroup, &items::st(), &TSetMode::ST},
+        {"RG_SD", "Data Len", "DATA Len", K::RadioGroup, &items::sd(), &TSetMode::SD},
+        {"RG_RMT", "Remote", "Remote", K::RadioGroup, &items::rmt(), &TSetMode::RMT},
         {"CB_Tot", "Time Out", "Time Out Timer", K::DropDown, &items::tot(), &TSetMode::Tot},
         {"CB_Save", "SAVE", "Save Time", K::DropDown, &items::save(), &TSetMode::Save},
         {"CB_SL", "Sleep", "Sleep", K::DropDown, &items::sleep(), &TSetMode::SL},
