@@ -204,9 +204,10 @@ TYPED_TEST(ModemVerbs, Verify) {
                          o["modem"].toString();
         }
         EXPECT_EQ(lines, c.lines);
-        // Without --json the same lines stand on stdout.
-        const auto text =
-            kvctl(QStringList{"verify", "--model", Side::model, "--port", "1", "table.dat"});
+        // Without --json the same lines stand on stdout; the port named by its device path.
+        const auto text = kvctl({"verify", "--model", Side::model, "--port",
+                                 QString::fromStdString(this->modem.devicePath()), "table.dat"});
+        EXPECT_EQ(text.exitCode, c.exit) << text.err.toStdString();
         EXPECT_EQ(
             QString::fromUtf8(text.out).split('\n', Qt::SkipEmptyParts).mid(0, c.lines.size()),
             c.lines);
