@@ -5,6 +5,7 @@
 
 #include "cli/compare.h"
 #include "cli/port.h"
+#include "serial/CommX.h"
 
 namespace kvctl {
 namespace {
@@ -120,6 +121,18 @@ Report runVerb(const Options& options, ProgressSink& progress) {
     } catch (const UsageError& e) {
         r.outcome = Outcome::Usage;
         r.message = QString::fromStdString(e.what());
+    }
+    // A run that ended before it opened the port still names it, as the report of every
+    // run of a production line should.
+    if (r.port.isEmpty() && !options.port.isEmpty()) {
+        r.port = options.port;
+        try {
+            const PortTarget target = parsePort(options.port);
+            r.device = target.path.isEmpty()
+                           ? QString::fromStdString(TCustomCommX::DevicePath(target.number))
+                           : target.path;
+        } catch (const UsageError&) {
+        }
     }
     r.verb = options.verb;
     r.start = start;

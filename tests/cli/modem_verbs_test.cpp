@@ -161,6 +161,7 @@ TYPED_TEST(ModemVerbs, Write) {
         this->expectEnd(run, c.exit, c.result, c.message);
         EXPECT_EQ(!this->modem.frames().empty(), c.sends);
         EXPECT_EQ(run.report["bytes_sent"].toInt() > 0, c.sends);
+        EXPECT_EQ(run.report["port"].toString(), "1") << "every report names the port";
     }
 }
 
