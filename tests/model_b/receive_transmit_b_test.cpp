@@ -19,6 +19,7 @@
 #include "sim/kv93x.h"
 #include "testdata.h"
 #include "testdir.h"
+#include "transfer_edits.h"
 #include "transfer_faults.h"
 #include "ui/channelgrid.h"
 
@@ -112,6 +113,7 @@ struct Kv93xTransfer {
 
 namespace kvtest {
 INSTANTIATE_TYPED_TEST_SUITE_P(KV93x, MainWindowTransfer, Kv93xTransfer);
+INSTANTIATE_TYPED_TEST_SUITE_P(KV93x, EditsDuringTransfer, Kv93xTransfer);
 }  // namespace kvtest
 
 namespace {
