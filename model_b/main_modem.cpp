@@ -47,8 +47,8 @@ QString TMainForm::firstSettingError() const {
 }
 
 MemoryImage TMainForm::writeImage() const {
-    // Steps come from the frequencies as Set derives them: a step a file brought could
-    // code another frequency than the one the window shows.
+    // A stored step stays where it codes its frequency; any other is derived from the
+    // frequency, since it could code another frequency than the one the window shows.
     return encodeImage(withDerivedSteps(SetData), controlSetMode(), Today());
 }
 

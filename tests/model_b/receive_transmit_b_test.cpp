@@ -206,6 +206,26 @@ TEST_F(KvbModemCommands, GoldenReceiveFillsGridControlsAndPanel) {
     EXPECT_TRUE(w.grab().save(kvtest::artefactPath("kvprog_b_after_receive.png")));
 }
 
+// A modem whose channels are stored at finer steps than their frequencies need gets back
+// from a Receive and a Transmit without edits every byte it held, but the date of writing.
+TEST_F(KvbModemCommands, ReceiveThenTransmitWritesBackWhatWasRead) {
+    const auto golden = kvtest::memoryImage<Kv93x::Memory>("kv93x_fine_steps.bin");
+    modem.setMemory(golden);
+    TMainForm& w = *window;
+    w.Today = [] { return QDate(2026, 12, 9); };
+    w.ReceivePCKV1Click();
+    ASSERT_TRUE(boxes.boxes.isEmpty()) << boxes.texts().join('|').toStdString();
+    EXPECT_EQ(rowTexts(w, 1),
+              (QStringList{"230.0000", "230.0000", "MID ", "2400/1200", " ON", "2400"}));
+    w.TransmitPCKV1Click();
+    expectOneBox(platform::MsgKind::Information, "Data Write OK!!");
+    Kv93x::Memory expected = golden;
+    expected[251] = 0x26;
+    expected[252] = 0x12;
+    expected[253] = 0x09;
+    EXPECT_EQ(modem.memory(), expected);
+}
+
 // Set-mode values beyond the items: a radio group takes its last item, Time Out Timer none,
 // and the next Transmit refuses to write the blank it would otherwise send.
 TEST_F(KvbModemCommands, ReceivedValuesBeyondTheItems) {
