@@ -44,9 +44,13 @@ void CommandRunner::run(const std::function<void()>& command) {
             }
             ++depth_;
             struct Leave {
-                int& depth;
-                ~Leave() { --depth; }
-            } leave{depth_};
+                CommandRunner& runner;
+                ~Leave() {
+                    --runner.depth_;
+                    if (runner.busyChanged_) runner.busyChanged_(false);
+                }
+            } leave{*this};
+            if (busyChanged_) busyChanged_(true);
             command();
         },
         display_);
@@ -61,6 +65,10 @@ bool CommandRunner::deferClose(std::function<void()> close) {
     if (!busy()) return false;
     if (depth_ > 0) pendingClose_ = std::move(close);
     return true;
+}
+
+void CommandRunner::setBusyChanged(std::function<void(bool)> changed) {
+    busyChanged_ = std::move(changed);
 }
 
 QString CommandRunner::refusal() {

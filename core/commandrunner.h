@@ -35,11 +35,17 @@ class CommandRunner {
     // What the user is told when a command is refused.
     static QString refusal();
 
+    // Told true when one of this runner's commands starts and false once it has ended, on
+    // every way out (an escaping error included), so a window can lock what the command
+    // must not have changed under it. A refused command tells nothing.
+    void setBusyChanged(std::function<void(bool busy)> changed);
+
   private:
     const QObject* comm_;
     platform::ErrorDisplay display_;
     int depth_ = 0;  // commands of this runner on the stack
     std::function<void()> pendingClose_;
+    std::function<void(bool)> busyChanged_;
 };
 
 }  // namespace kvcore

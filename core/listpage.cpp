@@ -65,8 +65,7 @@ void ListPage::rule(int y) {
 
 void ListPage::header(const QString& title, const QString& fileName, const QDateTime& now) {
     text(3, 2, QStringLiteral("KORVAN ELECTRONICS IND.CO.,LTD."));
-    text(60, 2,
-         platform::shortDate(now.date()) + QStringLiteral("  ") + platform::longTime(now.time()));
+    text(60, 2, platform::dateAndTime(now));
     rule(4);
     text(25, 5, title + QStringLiteral("     [ ") + fileNamePart(fileName) + QStringLiteral(" ]"));
     rule(7);

@@ -263,20 +263,33 @@ bool canonicalCode(const uint8_t* code) {
     return code[0] < 8 && code[2] < 128 && (code[2] & 1) == 0;
 }
 
-// `back` is the channel decoded from what Transmit writes, `direct` the image written with
-// the steps the channel was read with.
-void checkChannelAgainB(int k, const kvcore::MemoryImage& image, const kvcore::MemoryImage& direct,
-                        const kvb::TChData& ch, const kvb::TChData& back) {
+// The step Transmit counts a code's frequency in again: the one it was read with while a
+// written code holds that many steps, else the coarsest step that divides the frequency.
+int writtenStep(const uint8_t* code, int ref) {
+    constexpr int64_t kStepHz[] = {25000, 12500, 6250, 5000};
+    const int64_t steps = ((code[0] & 7) * 256 + code[1]) * 64 + (code[2] >> 1);
+    if (steps <= 2047 * 64 + 63) return ref;
+    for (int coarsest = 0; coarsest < 4; ++coarsest)
+        if (steps * kStepHz[ref] % kStepHz[coarsest] == 0) return coarsest;
+    return -1;
+}
+
+// `back` is the channel decoded from `again`, what Transmit writes; `direct` the image
+// written with the steps the channel was read with.
+void checkChannelAgainB(int k, const kvcore::MemoryImage& image, const kvcore::MemoryImage& again,
+                        const kvcore::MemoryImage& direct, const kvb::TChData& ch,
+                        const kvb::TChData& back) {
     const std::string at = "CH" + std::to_string(k + 1) + " written again: ";
     if (ch.Used == 1 && !encodable(image, k)) return;  // Transmit refuses it
     KV_REQUIRE(sameChannelB(back, ch, false), at + "decodes to another channel");
     if (ch.Used != 1) return;
-    KV_REQUIRE(back.RxRef == kvb::FrqToRef(ch.RxFrq) && back.TxRef == kvb::FrqToRef(ch.TxFrq),
-               at + "steps not the coarsest that divide the frequencies");
-    // With the steps it was read with, canonical codes come back byte for byte.
+    KV_REQUIRE(back.RxRef == writtenStep(&image[4 * k], ch.RxRef) &&
+                   back.TxRef == writtenStep(&image[64 + 4 * k], ch.TxRef),
+               at + "steps neither those read nor the coarsest that divide the frequencies");
+    // Canonical codes come back byte for byte: their steps are the ones they were read with.
     for (const int code : {4 * k, 64 + 4 * k}) {
         if (!canonicalCode(&image[code])) continue;
-        KV_REQUIRE(std::equal(&image[code], &image[code] + 3, &direct[code]),
+        KV_REQUIRE(std::equal(&image[code], &image[code] + 3, &again[code]),
                    at + "code at " + std::to_string(code) + " differs");
     }
     const uint8_t flags = image[129 + 2 * k];
@@ -304,13 +317,14 @@ void checkImageB(Bytes input) {
     const kvb::TSetMode controls = {shown[0], shown[1], shown[2], shown[3],
                                     shown[4], shown[5], shown[6]};
 
-    // Transmit right after this Receive: the steps derived from the frequencies, as it writes.
+    // Transmit right after this Receive, with the steps it writes.
     const QDate day(2024, 3, 5);
     const kvcore::MemoryImage again = kvb::encodeImage(kvb::withDerivedSteps(table), controls, day);
     kvb::TSetData back = kvb::defaultSetData();
     kvb::decodeImage(again, back);
     const kvcore::MemoryImage direct = kvb::encodeImage(table, controls, QDate());
-    for (int k = 0; k < 16; ++k) checkChannelAgainB(k, image, direct, table.Ch[k], back.Ch[k]);
+    for (int k = 0; k < 16; ++k)
+        checkChannelAgainB(k, image, again, direct, table.Ch[k], back.Ch[k]);
     const uint8_t tail[] = {0x5C, 0xA7, 0x31, 0xE8, 0x6D, 0x92, 0xB4,
                             0x1F, 0x20, 0x24, 0x03, 0x05, 0x07, 0x15};
     KV_REQUIRE(std::equal(std::begin(tail), std::end(tail), &again[242]), "fixed tail differs");

@@ -233,6 +233,7 @@ int main(int argc, char** argv) {
         write(target, "golden_receive", fileBytes(data + "/" + model + "_receive.bin"));
     write("image_a", "demo", bytesOf(kvsim::Kv417r::demoMemory()));
     write("image_b", "demo", bytesOf(kvsim::Kv93x::demoMemory()));
+    write("image_b", "fine_steps", fileBytes(data + "/kv93x_fine_steps.bin"));
     for (const char* target : {"image_a", "image_b"}) {
         write(target, "erased", Bytes(256, 0xFF));
         write(target, "zero", Bytes(256, 0x00));

@@ -254,10 +254,27 @@ TSetMode decodeImage(const MemoryImage& image, TSetData& table) {
     return decodeSetMode(image);
 }
 
+namespace {
+
+// The step a write counts a frequency in: the stored one when it codes the frequency exactly,
+// so that a table read from a modem goes back as it came; else the coarsest step that
+// divides it, as Set chooses (-1 for none). `offset` is what the code adds to the frequency.
+int32_t writeStep(double f, int32_t stored, double offset) {
+    const int32_t coarsest = FrqToRef(f);
+    if (coarsest < 0 || !validRef(stored)) return coarsest;
+    const int64_t hz = std::llround(static_cast<double>(static_cast<long double>(f) * 1000000.0L));
+    Code3 code{};
+    if (hz % kStepHz[stored] == 0 && FrqToCode(f + offset, stored, code) == CodeStatus::Done)
+        return stored;
+    return coarsest;
+}
+
+}  // namespace
+
 bool lacksCode(const TChData& ch) {
     if (ch.Used != 1) return false;
-    const int32_t rxRef = FrqToRef(ch.RxFrq);
-    const int32_t txRef = FrqToRef(ch.TxFrq);
+    const int32_t rxRef = writeStep(ch.RxFrq, ch.RxRef, kRxOffset);
+    const int32_t txRef = writeStep(ch.TxFrq, ch.TxRef, 0.0);
     Code3 code{};
     return rxRef < 0 || txRef < 0 || RxFrqToCode(ch.RxFrq, rxRef, code) != CodeStatus::Done ||
            FrqToCode(ch.TxFrq, txRef, code) != CodeStatus::Done;
@@ -267,8 +284,8 @@ TSetData withDerivedSteps(const TSetData& table) {
     TSetData out = table;
     for (TChData& ch : out.Ch) {
         if (ch.Used != 1) continue;
-        ch.RxRef = FrqToRef(ch.RxFrq);
-        ch.TxRef = FrqToRef(ch.TxFrq);
+        ch.RxRef = writeStep(ch.RxFrq, ch.RxRef, kRxOffset);
+        ch.TxRef = writeStep(ch.TxFrq, ch.TxRef, 0.0);
     }
     return out;
 }

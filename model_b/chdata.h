@@ -132,8 +132,11 @@ TSetMode decodeImage(const MemoryImage& image, TSetData& table);
 // A used channel whose codes would not stand for its frequencies: no step divides one of
 // them, or the code cannot hold it. Only a settings file can give such a channel.
 bool lacksCode(const TChData& ch);
-// The table with the steps of used channels derived from their frequencies as Set derives
-// them, so that a step read from a file never turns into a code for another frequency.
+// The table with the steps a write counts each used channel's frequencies in. A stored step
+// that codes its frequency exactly stays, so a table read from a modem is written back byte
+// for byte; any other (no step, one that does not divide the frequency, or one too fine for
+// the code to hold it) is derived from the frequency as Set derives it, so that a step from
+// a file never turns into a code for another frequency.
 TSetData withDerivedSteps(const TSetData& table);
 
 // The 14-character step texts of the Set log line ("RX Ref:25KHz  "); empty outside 0..3.

@@ -36,6 +36,8 @@ QString firstSettingError(const TSetData& table, const TSetMode& controls, bool 
 }
 
 MemoryImage writeImage(const TSetData& table, const TSetMode& controls, const QDate& today) {
+    // A stored step stays where it codes its frequency; any other is derived from the
+    // frequency, since it could code another frequency than the one the window shows.
     return encodeImage(withDerivedSteps(table), controls, today);
 }
 

@@ -5,19 +5,100 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
+#include <utility>
 
 namespace platform {
 
-QString shortDate(const QDate& date) {
-    return QLocale::system().toString(date, QLocale::ShortFormat);
+namespace {
+
+std::atomic<char16_t> separatorOverride{0};
+
+// The pins of tests; the tools never set them.
+struct Pins {
+    std::mutex lock;
+    std::optional<QLocale> locale;
+    std::function<QDateTime()> clock;
+};
+Pins& pins() {
+    static Pins p;
+    return p;
 }
 
-QString longTime(const QTime& time) {
-    return QLocale::system().toString(time, QLocale::LongFormat);
+}  // namespace
+
+QLocale locale() {
+    Pins& p = pins();
+    const std::lock_guard guard(p.lock);
+    return p.locale ? *p.locale : QLocale::system();
+}
+
+QDateTime currentDateTime() {
+    std::function<QDateTime()> clock;
+    {
+        Pins& p = pins();
+        const std::lock_guard guard(p.lock);
+        clock = p.clock;
+    }
+    return clock ? clock() : QDateTime::currentDateTime();
+}
+
+void setLocaleForTesting(const std::optional<QLocale>& pinned) {
+    Pins& p = pins();
+    const std::lock_guard guard(p.lock);
+    p.locale = pinned;
+}
+
+void setClockForTesting(std::function<QDateTime()> clock) {
+    Pins& p = pins();
+    const std::lock_guard guard(p.lock);
+    p.clock = std::move(clock);
+}
+
+QString shortDate(const QDate& date) {
+    return locale().toString(date, QLocale::ShortFormat);
 }
 
 namespace {
-std::atomic<char16_t> separatorOverride{0};
+
+// A time format without its zone name ("t"), the brackets around it and the blanks or comma
+// that part it from the rest: "h:mm:ss AP t" gives "h:mm:ss AP", "H:mm:ss (t)" "H:mm:ss",
+// "t HH:mm:ss" "HH:mm:ss". Quoted text stays as it is.
+QString withoutZone(const QString& format) {
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QChar('\'')) quoted = !quoted;
+        if (quoted || c != QChar('t')) {
+            out += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == QChar('t')) ++i;
+        if (out.endsWith(QChar('(')) || out.endsWith(QChar('['))) {
+            out.chop(1);
+            if (i + 1 < format.size() &&
+                (format[i + 1] == QChar(')') || format[i + 1] == QChar(']')))
+                ++i;
+        }
+        while (out.endsWith(QChar(' ')) || out.endsWith(QChar(','))) out.chop(1);
+        if (out.isEmpty()) {
+            while (i + 1 < format.size() && format[i + 1] == QChar(' ')) ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+QString longTime(const QTime& time) {
+    // Qt's long format names the time zone; the log and the printed list show the time only.
+    const QLocale l = locale();
+    return l.toString(time, withoutZone(l.timeFormat(QLocale::LongFormat)));
+}
+
+QString dateAndTime(const QDateTime& when) {
+    return shortDate(when.date()) + QStringLiteral("  ") + longTime(when.time());
 }
 
 void pinDecimalSeparator(QChar separator) {
@@ -30,7 +111,7 @@ void setDecimalSeparatorForTesting(QChar separator) {
 
 QChar decimalSeparator() {
     if (const char16_t pinned = separatorOverride.load()) return QChar(pinned);
-    const QString sep = QLocale::system().decimalPoint();
+    const QString sep = locale().decimalPoint();
     return sep.isEmpty() ? QChar('.') : sep.front();
 }
 

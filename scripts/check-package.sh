@@ -99,17 +99,14 @@ for program in $(dpkg -L kvprog | grep '^/usr/bin/'); do
     man -w "$(basename "$program")" >/dev/null || fail "no manual page for $program"
 done
 kvmodem --help >/dev/null
-# kvctl comes with its own change; until the package holds it, it cannot be checked here.
-if dpkg -L kvprog | grep -x /usr/bin/kvctl >/dev/null; then
-    kvctl --version
-    man -w kvctl
-fi
+kvctl --version
+man -w kvctl >/dev/null || fail "no manual page for kvctl"
 
 step "apt-get purge kvprog"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get purge -y -qq -o DPkg::Lock::Timeout=300 \
     kvprog >/dev/null
 installed=""
-for f in /usr/bin/kvprog_a /usr/bin/kvprog_b /usr/bin/kvmodem /lib/udev/rules.d/60-kvprog.rules; do
+for f in /usr/bin/kvprog_a /usr/bin/kvprog_b /usr/bin/kvctl /usr/bin/kvmodem /lib/udev/rules.d/60-kvprog.rules; do
     [ ! -e "$f" ] || fail "$f is still there after the purge"
 done
 echo "check-package: all passed in $((SECONDS - start)) s"

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -24,9 +23,7 @@ namespace kvui {
 
 void TMainFormBase::FormCreate() {
     ClearResult();
-    const QDateTime now = QDateTime::currentDateTime();
-    AddResult(QStringLiteral("Today:") + platform::shortDate(now.date()) + QStringLiteral("  ") +
-              platform::longTime(now.time()));
+    AddResult(QStringLiteral("Today:") + platform::dateAndTime(platform::currentDateTime()));
     AddResult(QStringLiteral("***** Initialize Start *****"));
     const bool production = productionMarkerPresent();
     AddResult(production ? QStringLiteral("Mode:Debug") : QStringLiteral("Mode:Proper"));

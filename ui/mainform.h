@@ -14,6 +14,7 @@
 #include "core/commandrunner.h"
 #include "core/model.h"
 #include "core/programmer.h"
+#include "ui/commandlock.h"
 
 class QAction;
 class QComboBox;
@@ -84,6 +85,9 @@ class TMainFormBase : public QMainWindow {
     QLineEdit* E_ChNo = nullptr;
     QLineEdit* E_RxFrq = nullptr;
     QLineEdit* E_TxFrq = nullptr;
+    QAction* OPEN1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* Default1 = nullptr;
     QAction* Factory1 = nullptr;
     QAction* N11 = nullptr;
     QAction* N21 = nullptr;
@@ -162,6 +166,11 @@ class TMainFormBase : public QMainWindow {
     void showReceiveProgress(int percent);
     // Receive after Default: true when the memory has reached the window.
     bool receiveMemory();
+    // While a modem command runs, nothing may change the table, the set-mode controls or
+    // FileName under it: the grid, the edit panel, the set-mode controls, Open, Save As and
+    // Default are out of reach. Save and Print act on the table as it stands; the commands
+    // that would start another transfer stay and are refused.
+    void setEditingAvailable(bool available);
     // Asked before a settings file longer than the block is opened.
     QString longFileQuestion(qint64 length) const;
 
@@ -173,6 +182,7 @@ class TMainFormBase : public QMainWindow {
 
     const kvcore::ModelDescriptor& model_;
     kvcore::CommandRunner runner_;
+    CommandLock editing_;
 };
 
 }  // namespace kvui

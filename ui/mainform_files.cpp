@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/guard.h"
+#include "platform/localefmt.h"
 #include "platform/msgbox.h"
 #include "ui/mainform.h"
 
@@ -86,7 +87,7 @@ void TMainFormBase::Print1Click() {
         // The page shows the set-mode values as the controls hold them now.
         copyControlsToBlock();
         platform::TPrinterCanvas canvas(platform::currentPrinter());
-        drawSettingList(canvas, QDateTime::currentDateTime());
+        drawSettingList(canvas, platform::currentDateTime());
         AddResult(QStringLiteral("***** Print Finished *****"));
     });
 }

@@ -21,6 +21,7 @@ TMainFormBase::TMainFormBase(const kvcore::ModelDescriptor& model, QWidget* pare
       model_(model),
       runner_(CommX1, platform::errorDisplay(this)) {
     kvcore::setModemLine(*CommX1);
+    runner_.setBusyChanged([this](bool busy) { setEditingAvailable(!busy); });
 
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);
@@ -82,9 +83,9 @@ QAction* TMainFormBase::addMenuItem(QMenu* menu, const char* name, const char* c
 
 void TMainFormBase::buildFileMenu() {
     QMenu* file = addMenu("File1", "&File");
-    addMenuItem(file, "OPEN1", "&Open", [this] { OPEN1Click(); });
+    OPEN1 = addMenuItem(file, "OPEN1", "&Open", [this] { OPEN1Click(); });
     file->addSeparator();
-    addMenuItem(file, "SaveAs1", "Save &As", [this] { SaveAs1Click(); });
+    SaveAs1 = addMenuItem(file, "SaveAs1", "Save &As", [this] { SaveAs1Click(); });
     addMenuItem(file, "Save1", "&Save", [this] { Save1Click(); });
     file->addSeparator();
     addMenuItem(file, "PrinterSet1", "Printer &Set", [this] { PrinterSet1Click(); });
@@ -95,7 +96,7 @@ void TMainFormBase::buildFileMenu() {
 
 QMenu* TMainFormBase::buildEditMenu() {
     QMenu* edit = addMenu("Edit1", "&Edit");
-    addMenuItem(edit, "Default1", "&Default", [this] { Default1Click(); });
+    Default1 = addMenuItem(edit, "Default1", "&Default", [this] { Default1Click(); });
     return edit;
 }
 

@@ -1,7 +1,9 @@
 // TMainFormBase, the COM menu: Receive and Transmit through the model's programmer, one
 // modem command at a time, and the close that waits for a running command.
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QSignalBlocker>
@@ -12,6 +14,7 @@
 #include "serial/CommX.h"
 #include "ui/channelgrid.h"
 #include "ui/mainform.h"
+#include "ui/resultlog.h"
 
 namespace kvui {
 
@@ -160,6 +163,21 @@ void TMainFormBase::TransmitPCKV1Click() {
 
 void TMainFormBase::runModemCommand(const std::function<void()>& command) {
     runner_.run(command);
+}
+
+void TMainFormBase::setEditingAvailable(bool available) {
+    for (QAction* item : {OPEN1, SaveAs1, Default1}) item->setEnabled(available);
+    if (available) {
+        editing_.unlock();
+        return;
+    }
+    // Everything in the window but the log and the titles: the grid and the groups that
+    // hold the edit panel and the set-mode controls.
+    QList<QWidget*> controls;
+    for (QWidget* w : centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w != LB_Result && !qobject_cast<QLabel*>(w)) controls << w;
+    }
+    editing_.lock(controls);
 }
 
 bool TMainFormBase::mayOpenServiceWindow() {

@@ -17,7 +17,24 @@ int selectedItem(const QComboBox* box) {
 }
 
 TServiceForm::TServiceForm(QWidget* owner, TCustomCommX* comm)
-    : QDialog(owner), comm_(comm), runner_(comm, platform::errorDisplay(this)) {}
+    : QDialog(owner), comm_(comm), runner_(comm, platform::errorDisplay(this)) {
+    runner_.setBusyChanged([this](bool busy) { setInputsAvailable(!busy); });
+}
+
+void TServiceForm::setInputsAvailable(bool available) {
+    if (available) {
+        inputs_.unlock();
+        return;
+    }
+    // A status line the window writes itself stays readable; a list's own edit box goes
+    // with its list.
+    QList<QWidget*> inputs;
+    for (QLineEdit* e : findChildren<QLineEdit*>()) {
+        if (!e->isReadOnly() && !qobject_cast<QComboBox*>(e->parentWidget())) inputs << e;
+    }
+    for (QComboBox* c : findChildren<QComboBox*>()) inputs << c;
+    inputs_.lock(inputs);
+}
 
 QPushButton* TServiceForm::makeButton(QWidget* parent, const QString& name,
                                       const QString& caption) {

@@ -9,6 +9,7 @@
 
 #include "core/commandrunner.h"
 #include "core/transfer.h"
+#include "ui/commandlock.h"
 
 class QComboBox;
 class QLabel;
@@ -53,7 +54,13 @@ class TServiceForm : public QDialog {
     TCustomCommX* comm_;
 
   private:
+    // While an operation runs its boxes and lists are out of reach: what it reads from them
+    // has gone out already, and what it fills in would overwrite anything typed meanwhile.
+    // The buttons stay; another operation is refused.
+    void setInputsAvailable(bool available);
+
     kvcore::CommandRunner runner_;
+    CommandLock inputs_;
 };
 
 }  // namespace kvui

@@ -68,6 +68,24 @@ TEST(CommandRunner, AnEscapingErrorIsShownAndFreesThePort) {
     EXPECT_TRUE(ran);
 }
 
+// Windows lock their controls from this news: a command that ran is told twice however it
+// ends, a refused one not at all.
+TEST(CommandRunner, TellsWhenItsCommandsStartAndEnd) {
+    QObject port;
+    CommandRunner main(&port, [](const QString&) {});
+    CommandRunner service(&port, [](const QString&) {});
+    QStringList told;
+    main.setBusyChanged([&](bool busy) { told << (busy ? "main busy" : "main free"); });
+    service.setBusyChanged([&](bool busy) { told << (busy ? "service busy" : "service free"); });
+    main.run([&] {
+        told << "ran";
+        service.run([] {});
+        main.run([] {});
+    });
+    main.run([] { throw std::runtime_error("Communication Error[1]!!"); });
+    EXPECT_EQ(told, QStringList({"main busy", "ran", "main free", "main busy", "main free"}));
+}
+
 TEST(ModelDescriptor, MarkerFilesInAnySpellingTheModelAccepts) {
     kvcore::ModelDescriptor model;
     // A name stored in Shift-JIS (not UTF-8) beside its UTF-8 spelling.

@@ -16,10 +16,13 @@
 
 #include "mainform_a.h"
 #include "model_a/main.h"
+#include "model_a/printlist.h"
 #include "model_a/program.h"
 #include "msgrecorder.h"
+#include "platform/canvas.h"
 #include "platform/localefmt.h"
 #include "platform/radiogroup.h"
+#include "recordedpage.h"
 #include "serial/CommX.h"
 #include "testdir.h"
 
@@ -50,6 +53,29 @@ void clickGridRow(TMainForm& w, int row) {
 }
 
 }  // namespace
+
+// The first log line and the printed list's header: the locale's short date and its long
+// time, which shows hours, minutes and seconds but no time zone. Both tools share them.
+TEST(MainWindowStartup, DateAndTimeAsTheLocaleWritesThem) {
+    const struct {
+        const char* locale;
+        const char* when;
+    } cases[] = {{"C", "9 Dec 2026  08:24:15"},
+                 {"en_US", "12/9/26  8:24:15 AM"},
+                 {"de_DE", "09.12.26  08:24:15"}};
+    platform::setClockForTesting([] { return QDateTime(QDate(2026, 12, 9), QTime(8, 24, 15)); });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        platform::setLocaleForTesting(QLocale(QString::fromLatin1(c.locale)));
+        TMainForm w;
+        EXPECT_EQ(logLines(w)[0], QStringLiteral("Today:") + c.when);
+        platform::TRecordingCanvas canvas;
+        kva::printSettingList(canvas, w.SetData, w.FileName, platform::currentDateTime());
+        EXPECT_EQ(kvtest::textAt(kvtest::recordedPage(canvas), 60, 2), c.when);
+    }
+    platform::setLocaleForTesting(std::nullopt);
+    platform::setClockForTesting(nullptr);
+}
 
 TEST(MainWindowStartup, NormalModeLogsAndDefaults) {
     TMainForm w;

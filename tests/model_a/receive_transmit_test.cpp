@@ -24,6 +24,7 @@
 #include "sim/kv417r.h"
 #include "testdata.h"
 #include "testdir.h"
+#include "transfer_edits.h"
 #include "transfer_faults.h"
 
 using kva::TMainForm;
@@ -148,6 +149,7 @@ struct Kv417rTransfer {
 
 namespace kvtest {
 INSTANTIATE_TYPED_TEST_SUITE_P(KV417R, MainWindowTransfer, Kv417rTransfer);
+INSTANTIATE_TYPED_TEST_SUITE_P(KV417R, EditsDuringTransfer, Kv417rTransfer);
 }  // namespace kvtest
 
 namespace {

@@ -324,6 +324,42 @@ TEST(TransmitCheck, StepsDerivedFromTheFrequency) {
               (std::array<uint8_t, 3>{0x01, 0x4F, 0x12}));
 }
 
+// A write keeps a used channel's stored step where it codes the frequency exactly, and works
+// the step out again where it is no step, does not divide the frequency, or is too fine for
+// the code to hold (5 kHz steps end at 655.355 MHz).
+TEST(TransmitCheck, StoredStepKeptWhereItCodesTheFrequency) {
+    const struct {
+        bool rx;
+        double f;
+        int32_t stored, written;
+        Code3 code;
+    } cases[] = {
+        {true, 230.0, 1, 1, {0x01, 0x57, 0x70}},     // 275.1 MHz in 12.5 kHz steps
+        {true, 230.0, 0, 0, {0x00, 0xAB, 0x78}},     // and in 25 kHz steps
+        {true, 230.0, -1, 0, {0x00, 0xAB, 0x78}},    // no step at all
+        {false, 230.0, 4, 0, {0x00, 0x8F, 0x60}},    // nor this
+        {true, 223.0125, 0, 1, {0x01, 0x4F, 0x12}},  // 25 kHz does not divide it
+        {true, 223.0125, 3, 1, {0x01, 0x4F, 0x12}},  // nor 5 kHz
+        {false, 229.00625, 2, 2, {0x02, 0x3C, 0x42}},
+        {false, 700.0, 3, 0, {0x01, 0xB5, 0x40}},  // 140000 steps of 5 kHz
+        {true, 654.9, 3, 0, {0x01, 0xB5, 0x40}},   // the same with the receive offset
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.f << " stored " << c.stored);
+        TSetData table = defaultSetData();
+        TChData& ch = table.Ch[2];
+        ch = channel(c.rx ? c.f : 230.0, c.rx ? 230.0 : c.f, 0, 0, 0, 0);
+        (c.rx ? ch.RxRef : ch.TxRef) = c.stored;
+        EXPECT_FALSE(lacksCode(ch));
+        const TChData written = withDerivedSteps(table).Ch[2];
+        EXPECT_EQ(c.rx ? written.RxRef : written.TxRef, c.written);
+        const MemoryImage image = encodeImage(withDerivedSteps(table), defaultSetMode(), {});
+        const int at = c.rx ? 8 : 64 + 8;
+        EXPECT_EQ((Code3{image[at], image[at + 1], image[at + 2]}), c.code);
+        EXPECT_EQ((image[129 + 4] >> (c.rx ? 3 : 5)) & 3, c.written);
+    }
+}
+
 TEST(GridTexts, EachWriter) {
     using Row = std::array<QString, 6>;
     const TChData full = channel(223.0125, 230.0, 1, 1, 1, 0);

@@ -22,6 +22,7 @@
 #include "sim/kv93x.h"
 #include "testdata.h"
 #include "testdir.h"
+#include "transfer_edits.h"
 #include "transfer_faults.h"
 #include "ui/channelgrid.h"
 
@@ -115,6 +116,7 @@ struct Kv93xTransfer {
 
 namespace kvtest {
 INSTANTIATE_TYPED_TEST_SUITE_P(KV93x, MainWindowTransfer, Kv93xTransfer);
+INSTANTIATE_TYPED_TEST_SUITE_P(KV93x, EditsDuringTransfer, Kv93xTransfer);
 }  // namespace kvtest
 
 namespace {
@@ -205,6 +207,26 @@ TEST_F(KvbModemCommands, GoldenReceiveFillsGridControlsAndPanel) {
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     EXPECT_TRUE(w.grab().save(kvtest::artefactPath("kvprog_b_after_receive.png")));
+}
+
+// A modem whose channels are stored at finer steps than their frequencies need gets back
+// from a Receive and a Transmit without edits every byte it held, but the date of writing.
+TEST_F(KvbModemCommands, ReceiveThenTransmitWritesBackWhatWasRead) {
+    const auto golden = kvtest::memoryImage<Kv93x::Memory>("kv93x_fine_steps.bin");
+    modem.setMemory(golden);
+    TMainForm& w = *window;
+    w.Today = [] { return QDate(2026, 12, 9); };
+    w.ReceivePCKV1Click();
+    ASSERT_TRUE(boxes.boxes.isEmpty()) << boxes.texts().join('|').toStdString();
+    EXPECT_EQ(rowTexts(w, 1),
+              (QStringList{"230.0000", "230.0000", "MID ", "2400/1200", " ON", "2400"}));
+    w.TransmitPCKV1Click();
+    expectOneBox(platform::MsgKind::Information, "Data Write OK!!");
+    Kv93x::Memory expected = golden;
+    expected[251] = 0x26;
+    expected[252] = 0x12;
+    expected[253] = 0x09;
+    EXPECT_EQ(modem.memory(), expected);
 }
 
 // Set-mode values beyond the items: a radio group takes its last item, Time Out Timer none,

@@ -1,16 +1,22 @@
 // The shared widgets: the result log's scrolling, the channel grid, the printed list's
-// file name part.
+// file name part, the service windows' boxes during an operation.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <stdexcept>
 
+#include "msgrecorder.h"
+#include "serial/CommX.h"
 #include "testdir.h"
 #include "ui/channelgrid.h"
 #include "ui/controls.h"
 #include "core/listpage.h"
 #include "ui/resultlog.h"
+#include "ui/serviceform.h"
 
 TEST(ResultLog, ScrollsOnlyAfterFiveLines) {
     kvui::ResultLog log(nullptr);
@@ -91,4 +97,53 @@ TEST(FrequencyBox, LimitsTypingNotWhatIsShown) {
     box->setText("224");
     QTest::keyClicks(box, "1234567");
     EXPECT_EQ(box->text(), "22412345");
+}
+
+namespace {
+
+// A service window with one of each kind of control.
+class Service : public kvui::TServiceForm {
+  public:
+    explicit Service(TCustomCommX* comm) : TServiceForm(nullptr, comm) {
+        status->setReadOnly(true);
+        fixed->setEnabled(false);
+    }
+    using TServiceForm::runOperation;
+    QString reachable() const {
+        QString s;
+        for (const QWidget* w :
+             std::initializer_list<const QWidget*>{value, list, status, fixed, button})
+            s += w->isEnabled() ? '1' : '0';
+        return s;
+    }
+
+    QLineEdit* value = new QLineEdit(this);
+    QComboBox* list = makeList(this, "CB_SQL", {"L1", "L2"});
+    QLineEdit* status = new QLineEdit(this);
+    QLineEdit* fixed = new QLineEdit(this);
+    QPushButton* button = makeButton(this, "Button2", "READ");
+};
+
+}  // namespace
+
+// While an operation runs, the boxes it reads or fills are out of reach; the status line and
+// the buttons stay, and everything comes back however the operation ends.
+TEST(ServiceForm, BoxesOutOfReachWhileAnOperationRuns) {
+    kvtest::MessageRecorder boxes;
+    TCommX comm;
+    Service form(&comm);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.value->setFocus();
+    QStringList seen;
+    form.runOperation([&] { seen << form.reachable(); });
+    seen << form.reachable();
+    form.runOperation([&] {
+        seen << form.reachable();
+        throw std::runtime_error("Communication Error[1]!!");
+    });
+    seen << form.reachable();
+    EXPECT_EQ(seen, QStringList({"00101", "11101", "00101", "11101"}));
+    EXPECT_EQ(boxes.texts(), QStringList{"Communication Error[1]!!"});
+    EXPECT_EQ(form.focusWidget(), form.value) << "the focus goes back where it was";
 }
