@@ -1,7 +1,11 @@
 #include "core/commandrunner.h"
 
 #include <QSet>
+#include <optional>
 #include <utility>
+
+#include "core/trace.h"
+#include "core/tracestore.h"
 
 namespace kvcore {
 namespace {
@@ -35,6 +39,13 @@ CommandRunner::CommandRunner(const QObject* comm, platform::ErrorDisplay display
     : comm_(comm), display_(std::move(display)) {}
 
 void CommandRunner::run(const std::function<void()>& command) {
+    run(QString(), command);
+}
+
+void CommandRunner::run(const QString& name, const std::function<void()>& command) {
+    TraceStore* const store = name.isEmpty() || busy() ? nullptr : traceStoreOf(comm_);
+    std::optional<ProtocolTrace> trace;
+    if (store) trace.emplace(store->tool(), name);
     platform::runReporting(
         [&] {
             const PortHold hold(comm_);
@@ -51,9 +62,15 @@ void CommandRunner::run(const std::function<void()>& command) {
                 }
             } leave{*this};
             if (busyChanged_) busyChanged_(true);
+            std::optional<TraceRecording> recording;
+            if (trace) recording.emplace(comm_, *trace);
             command();
         },
-        display_);
+        [&](const QString& text) {
+            if (trace) trace->failed(text);
+            display_(text);
+        });
+    if (trace && trace->portTried()) store->keep(*trace);
     if (depth_ == 0 && pendingClose_) std::exchange(pendingClose_, nullptr)();
 }
 
@@ -69,6 +86,10 @@ bool CommandRunner::deferClose(std::function<void()> close) {
 
 void CommandRunner::setBusyChanged(std::function<void(bool)> changed) {
     busyChanged_ = std::move(changed);
+}
+
+ProtocolTrace* CommandRunner::trace() const {
+    return traceOf(comm_);
 }
 
 QString CommandRunner::refusal() {

@@ -1,7 +1,8 @@
 #pragma once
 // One modem command at a time on a port component, for every window that uses the port:
 // a second command is refused before it changes anything, a close asked for while a command
-// runs happens once it has ended, and each command runs inside the error display.
+// runs happens once it has ended, and each command runs inside the error display. A named
+// command on a port whose traces a TraceStore keeps is traced from start to end.
 #include <QString>
 #include <functional>
 
@@ -10,6 +11,8 @@
 class QObject;
 
 namespace kvcore {
+
+class ProtocolTrace;
 
 class CommandRunner {
   public:
@@ -23,6 +26,10 @@ class CommandRunner {
     // the display shows refusal() and nothing runs. An exception that escapes the command
     // is shown by the display.
     void run(const std::function<void()>& command);
+    // As run, and traced under `name` ("Receive", "EEPROM INIT") when a TraceStore keeps the
+    // port's traces: the trace of a command that tried to open the port goes to the store
+    // once it has ended; an escaping error is its result.
+    void run(const QString& name, const std::function<void()>& command);
 
     // True while a command holds the port, whichever window started it.
     bool busy() const;
@@ -34,6 +41,9 @@ class CommandRunner {
 
     // What the user is told when a command is refused.
     static QString refusal();
+
+    // The trace of the command running on the port, null when none is traced.
+    ProtocolTrace* trace() const;
 
     // Told true when one of this runner's commands starts and false once it has ended, on
     // every way out (an escaping error included), so a window can lock what the command

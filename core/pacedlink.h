@@ -21,7 +21,8 @@ class ByteChannel {
 };
 
 // The serial component: TransByte, then WaitMs(2); ReceiveByte with TimeOutReceive 1000, set
-// back to 0 afterwards.
+// back to 0 afterwards. Each byte, and each reply that did not come, goes into the trace
+// recording on the component, when one is.
 class CommChannel final : public ByteChannel {
   public:
     explicit CommChannel(TCustomCommX& comm) : comm_(comm) {}

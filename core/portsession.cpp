@@ -1,5 +1,6 @@
 #include "core/portsession.h"
 
+#include "core/trace.h"
 #include "serial/CommX.h"
 
 namespace kvcore {
@@ -10,7 +11,15 @@ void setModemLine(TCustomCommX& comm) {
 }
 
 PortSession::PortSession(TCustomCommX& comm) : comm_(comm) {
-    comm_.Open();
+    ProtocolTrace* const trace = traceOf(&comm_);
+    try {
+        comm_.Open();
+    } catch (const std::exception& e) {
+        if (trace)
+            trace->portNotOpened(QString::fromStdString(comm_.Device()), platform::errorText(e));
+        throw;
+    }
+    if (trace) trace->portOpened(QString::fromStdString(comm_.Device()));
 }
 
 PortSession::~PortSession() {
@@ -21,6 +30,7 @@ void PortSession::close() {
     if (!open_) return;
     open_ = false;
     comm_.Close();  // never throws: it only stops what Open started
+    if (ProtocolTrace* const trace = traceOf(&comm_)) trace->portClosed();
 }
 
 }  // namespace kvcore

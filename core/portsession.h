@@ -1,6 +1,7 @@
 #pragma once
 // The port for one modem command: opened when the command starts, closed on every way out,
-// after any error box of the command has been shown.
+// after any error box of the command has been shown. The opening (or the failure to open)
+// and the closing go into the trace recording on the component, when one is.
 class TCustomCommX;
 
 namespace kvcore {

@@ -26,6 +26,11 @@ QString firstSettingError(std::span<const SettingSelection> controls, bool noFre
     return {};
 }
 
+int tenthReached(int done, int total) {
+    const int now = done * 10 / total;
+    return now > (done - 1) * 10 / total ? now * 10 : 0;
+}
+
 QString progressLine(int percent, const QString& phase) {
     return QStringLiteral("  ") + QString::asprintf("%3d", percent) +
            QStringLiteral(" % Finished [") + phase + QStringLiteral("]");

@@ -32,6 +32,10 @@ QString firstSettingError(std::span<const SettingSelection> controls, bool noFre
 
 // Progress of one phase of a transfer, as a percentage.
 using Progress = std::function<void(int percent)>;
+// Tens of percent of `total` steps after step `done` (1..total): 10 for the first tenth and
+// so on, 100 after the last; 0 where a step completes no tenth.
+int tenthReached(int done, int total);
+
 // "  " + "%3d" of percent + " % Finished [" + phase + "]"; phase is "Receive" or "Write".
 QString progressLine(int percent, const QString& phase);
 

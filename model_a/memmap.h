@@ -42,6 +42,10 @@ constexpr uint8_t kCalibrationFirstWord = addr::Calibration / 2;
 // The initialisation marker at 0xFE, 0xFF.
 constexpr uint8_t kMarker0 = 0xE3;
 constexpr uint8_t kMarker1 = 0x5A;
+// True when `image` carries the marker of an initialised memory.
+inline bool formatted(const kvcore::MemoryImage& image) {
+    return image[addr::Marker] == kMarker0 && image[addr::Marker + 1] == kMarker1;
+}
 
 // Words a table write sends, in order: the channels, the current channel, the set-mode
 // bytes, the marker.

@@ -38,6 +38,16 @@ LinkResult Programmer::writeTable(const MemoryImage& image, const Progress& prog
     return LinkResult::Ok;
 }
 
+LinkResult Programmer::writeMemory(const MemoryImage& image, const Progress& progress) {
+    for (int w = 0; w < kvcore::kWords; ++w) {
+        const LinkResult r = writeWords(static_cast<uint8_t>(w), 1, &image[2 * w]);
+        if (r != LinkResult::Ok) return r;
+        if (const int percent = kvcore::tenthReached(w + 1, kvcore::kWords); percent && progress)
+            progress(percent);
+    }
+    return LinkResult::Ok;
+}
+
 bool Programmer::sameWrittenBytes(const MemoryImage& written, const MemoryImage& readBack) const {
     for (const ByteRange& r : kComparedRanges)
         for (int a = r.first; a <= r.last; ++a)
@@ -46,7 +56,7 @@ bool Programmer::sameWrittenBytes(const MemoryImage& written, const MemoryImage&
 }
 
 bool Programmer::hasFormatMark(const MemoryImage& image) const {
-    return image[addr::Marker] == kMarker0 && image[addr::Marker + 1] == kMarker1;
+    return formatted(image);
 }
 
 LinkResult Programmer::readWords(uint8_t firstWord, int count, uint8_t* out) {
@@ -75,15 +85,16 @@ LinkResult Programmer::writeWords(uint8_t firstWord, int count, const uint8_t* b
     return LinkResult::Ok;
 }
 
-LinkResult Programmer::eraseMemory(bool& erased) {
+LinkResult Programmer::eraseMemory(bool& erased, MemoryImage* readBack) {
     MemoryImage blank;
     blank.fill(0xFF);
     if (const LinkResult r = writeWords(0, kvcore::kWords, blank.data()); r != LinkResult::Ok)
         return r;
-    MemoryImage readBack{};
-    if (const LinkResult r = readWords(0, kvcore::kWords, readBack.data()); r != LinkResult::Ok)
+    MemoryImage read{};
+    if (const LinkResult r = readWords(0, kvcore::kWords, read.data()); r != LinkResult::Ok)
         return r;
-    erased = readBack == blank;
+    erased = read == blank;
+    if (readBack) *readBack = read;
     return LinkResult::Ok;
 }
 

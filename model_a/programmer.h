@@ -22,6 +22,8 @@ class Programmer : public kvcore::MemoryProgrammer {
     // The words of kWrittenWords in order; progress 10 to 70 after every eighth channel word,
     // 80 after the current channel, 90 after the set-mode words, 100 after the marker.
     LinkResult writeTable(const MemoryImage& image, const Progress& progress) override;
+    // Write Word 0x00..0x7F.
+    LinkResult writeMemory(const MemoryImage& image, const Progress& progress) override;
     // Compares the ranges of kComparedRanges.
     bool sameWrittenBytes(const MemoryImage& written, const MemoryImage& readBack) const override;
     // The initialisation marker E3 5A.
@@ -34,9 +36,9 @@ class Programmer : public kvcore::MemoryProgrammer {
     // Write Word for the `count` words from `firstWord`, from `bytes` in address order; a run
     // beyond the memory is refused as readWords refuses it.
     LinkResult writeWords(uint8_t firstWord, int count, const uint8_t* bytes);
-    // EEPROM INIT: FF FF into every word, then every word read back. `erased` tells whether
-    // all of it read back as FF.
-    LinkResult eraseMemory(bool& erased);
+    // EEPROM INIT: FF FF into every word, then every word read back (into `readBack` when
+    // given). `erased` tells whether all of it read back as FF.
+    LinkResult eraseMemory(bool& erased, MemoryImage* readBack = nullptr);
 
     LinkResult setSql(uint8_t level);
     LinkResult setTxPower(uint16_t value, uint8_t level);

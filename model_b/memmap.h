@@ -58,6 +58,10 @@ constexpr int kDate = 251;
 constexpr int kMark = 254;
 constexpr uint8_t kMark0 = 0x07;
 constexpr uint8_t kMark1 = 0x15;
+// True when `image` carries the format mark of a written memory.
+inline bool formatted(const Image& image) {
+    return image[kMark] == kMark0 && image[kMark + 1] == kMark1;
+}
 
 struct Range {
     int first, last;  // both included

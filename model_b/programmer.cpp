@@ -38,6 +38,17 @@ LinkResult Programmer::writeTable(const MemoryImage& image, const Progress& prog
     return LinkResult::Ok;
 }
 
+LinkResult Programmer::writeMemory(const MemoryImage& image, const Progress& progress) {
+    for (int a = 0; a < mem::kWordCount; ++a) {
+        const LinkResult r =
+            link_.WriteWord(static_cast<uint8_t>(a), image[2 * a], image[2 * a + 1]);
+        if (r != LinkResult::Ok) return r;
+        if (const int percent = kvcore::tenthReached(a + 1, mem::kWordCount))
+            report(progress, percent);
+    }
+    return LinkResult::Ok;
+}
+
 bool Programmer::sameWrittenBytes(const MemoryImage& written, const MemoryImage& readBack) const {
     for (const mem::Range& bytes : mem::kComparedBytes)
         for (int i = bytes.first; i <= bytes.last; ++i)
@@ -46,7 +57,7 @@ bool Programmer::sameWrittenBytes(const MemoryImage& written, const MemoryImage&
 }
 
 bool Programmer::hasFormatMark(const MemoryImage& image) const {
-    return image[mem::kMark] == mem::kMark0 && image[mem::kMark + 1] == mem::kMark1;
+    return mem::formatted(image);
 }
 
 LinkResult Programmer::readWords(uint8_t firstWord, uint8_t lastWord, std::span<uint8_t> out) {
@@ -74,13 +85,14 @@ LinkResult Programmer::writeCalibration(const Calibration& values, Calibration& 
     return readCalibration(readBack);
 }
 
-LinkResult Programmer::eraseMemory(bool& erased) {
+LinkResult Programmer::eraseMemory(bool& erased, MemoryImage* readBack) {
     MemoryImage blank;
     blank.fill(mem::kErasedByte);
     if (const LinkResult r = writeWords(0, blank); r != LinkResult::Ok) return r;
-    MemoryImage readBack{};
-    if (const LinkResult r = readWords(0, mem::kLastWord, readBack); r != LinkResult::Ok) return r;
-    erased = readBack == blank;
+    MemoryImage read{};
+    if (const LinkResult r = readWords(0, mem::kLastWord, read); r != LinkResult::Ok) return r;
+    erased = read == blank;
+    if (readBack) *readBack = read;
     return LinkResult::Ok;
 }
 

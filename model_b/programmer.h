@@ -31,6 +31,8 @@ class Programmer : public kvcore::MemoryProgrammer {
     // Write Word for words 0..111, then 121..127: the calibration area is never written.
     // Progress 10 to 90 after words 12, 24, ..., 108, then 100 after word 127.
     LinkResult writeTable(const MemoryImage& image, const Progress& progress) override;
+    // Write Word 0..127.
+    LinkResult writeMemory(const MemoryImage& image, const Progress& progress) override;
     // Bytes 0..223, then 242..255: everything a table write sends.
     bool sameWrittenBytes(const MemoryImage& written, const MemoryImage& readBack) const override;
     // Bytes 254 and 255 hold 07 15.
@@ -47,9 +49,10 @@ class Programmer : public kvcore::MemoryProgrammer {
     LinkResult readCalibration(Calibration& values);
     // WRITE: Write Word 112..120 from `values`, then Read Range 112..120 into `readBack`.
     LinkResult writeCalibration(const Calibration& values, Calibration& readBack);
-    // EEPROM INIT and ALL F CLR: FF FF into words 0..127, then Read Range 0..127. `erased`
-    // tells whether all 256 bytes read back as FF; it is set only when the exchange succeeds.
-    LinkResult eraseMemory(bool& erased);
+    // EEPROM INIT and ALL F CLR: FF FF into words 0..127, then Read Range 0..127 (into
+    // `readBack` when given). `erased` tells whether all 256 bytes read back as FF; both are
+    // set only when the exchange succeeds.
+    LinkResult eraseMemory(bool& erased, MemoryImage* readBack = nullptr);
 
   private:
     Link link_;

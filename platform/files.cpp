@@ -2,10 +2,13 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -119,6 +122,44 @@ void writeBlock(const QString& path, const void* data, qsizetype size) {
         done += n;
     }
     if (!f.commit()) throw EFileError(describe(f.error(), path, errno));
+}
+
+QString writeNewFile(const QString& folder, const QString& stem, const QString& suffix,
+                     const QByteArray& bytes) {
+    if (!QDir().mkpath(folder)) throw EFileError("Cannot make the folder " + folder.toStdString());
+    // Written aside under a hidden name, then linked to its name: link() never replaces a
+    // file, so two programs saving at the same moment both keep theirs.
+    QTemporaryFile part(
+        QDir(folder).filePath(QStringLiteral(".") + stem + QStringLiteral(".XXXXXX")));
+    errno = 0;
+    if (!part.open()) throw EFileError(describe(part.error(), part.fileName(), errno));
+    errno = 0;
+    if (part.write(bytes) != bytes.size() || !part.flush())
+        throw EFileError(describe(part.error(), stem + suffix, errno));
+    const QByteArray from = QFile::encodeName(part.fileName());
+    for (int n = 1; n <= 1000; ++n) {
+        const QString name = stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + suffix;
+        const QString path = QDir(folder).filePath(name);
+        if (::link(from.constData(), QFile::encodeName(path).constData()) == 0) return path;
+        if (errno != EEXIST) throw EFileError(describe(QFileDevice::WriteError, path, errno));
+    }
+    throw EFileError("Too many files of the same name: " + (stem + suffix).toStdString());
+}
+
+void pruneFiles(const QString& folder, const QString& pattern, int keep, int maxAgeDays) {
+    const QRegularExpression wanted(QRegularExpression::anchoredPattern(pattern));
+    QFileInfoList files;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files))
+        if (wanted.match(f.fileName()).hasMatch()) files << f;
+    // Newest first; the name decides between files of the same moment.
+    std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        const QDateTime ta = a.lastModified(), tb = b.lastModified();
+        return ta != tb ? ta > tb : a.fileName() > b.fileName();
+    });
+    const QDateTime oldest = QDateTime::currentDateTime().addDays(-maxAgeDays);
+    for (qsizetype i = 0; i < files.size(); ++i)
+        if (i >= keep || (maxAgeDays > 0 && files[i].lastModified() < oldest))
+            QFile::remove(files[i].filePath());
 }
 
 }  // namespace platform

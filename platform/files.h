@@ -31,4 +31,16 @@ qint64 readBlock(const QString& path, void* dest, qsizetype size);
 // failed write leaves the old file as it was.
 void writeBlock(const QString& path, const void* data, qsizetype size);
 
+// Writes `bytes` as a new file in `folder` (made when missing) named `stem` + `suffix`, or
+// `stem` + "-2" + `suffix` and so on while that name is taken: no file is ever replaced,
+// and the file appears under its name only once complete. Returns its path; EFileError when
+// it cannot be written.
+QString writeNewFile(const QString& folder, const QString& stem, const QString& suffix,
+                     const QByteArray& bytes);
+
+// Deletes the files of `folder` whose names match `pattern` (a regular expression for the
+// whole name), the oldest first by modification time, so that at most `keep` stay and none
+// older than `maxAgeDays` (0: no age limit). Files that cannot be deleted stay.
+void pruneFiles(const QString& folder, const QString& pattern, int keep, int maxAgeDays = 0);
+
 }  // namespace platform

@@ -51,6 +51,7 @@ int FramedModem::countFrames(uint8_t command) const {
 
 void FramedModem::clearLog() {
     frames_.clear();
+    sent_.clear();
     rejected_ = 0;
     stray_ = 0;
 }
@@ -73,7 +74,9 @@ std::vector<uint8_t> FramedModem::onByte(uint8_t byte) {
     pending_.clear();
     frames_.push_back(frame);
     ++framesSinceArmed_;
-    return applyOutputFaults(answer(frame));
+    std::vector<uint8_t> reply = applyOutputFaults(answer(frame));
+    sent_.insert(sent_.end(), reply.begin(), reply.end());
+    return reply;
 }
 
 // The start byte that began a bad frame may have been noise: hunt for the next start byte

@@ -65,6 +65,8 @@ class FramedModem : public ModemMachine {
     // Every frame with a good checksum, in order of arrival (unknown commands included).
     const std::vector<Frame>& frames() const { return frames_; }
     int countFrames(uint8_t command) const;
+    // Every reply byte sent, in order, after the faults.
+    const std::vector<uint8_t>& sentBytes() const { return sent_; }
     // Complete frames dropped for a bad checksum, and bytes skipped while hunting for the
     // start byte.
     int rejectedFrames() const { return rejected_; }
@@ -96,6 +98,7 @@ class FramedModem : public ModemMachine {
     ModemFaults faults_;
     std::vector<uint8_t> pending_;  // bytes of a frame being received
     std::vector<Frame> frames_;
+    std::vector<uint8_t> sent_;
     int rejected_ = 0;
     int stray_ = 0;
     int framesSinceArmed_ = 0;

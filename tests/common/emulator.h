@@ -74,6 +74,10 @@ class EmulatedModem {
     std::vector<Frame> frames() {
         return with([](Machine& m) { return m.frames(); });
     }
+    // The reply bytes sent since the log was last cleared.
+    std::vector<uint8_t> sentBytes() {
+        return with([](Machine& m) { return m.sentBytes(); });
+    }
     std::vector<std::string> frameTexts() {
         std::vector<std::string> out;
         for (const Frame& f : frames()) out.push_back(frameText(f));
