@@ -140,6 +140,7 @@ void TMainForm::buildMenus() {
     QMenu* com = buildComMenu();
     com->addSeparator();
     addMenuItem(com, "CHSET1", "CH SET", [this] { CHSET1Click(); });
+    addSaveTraceItem(com);
     buildVersionItem();
 }
 

@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <optional>
 
+#include "core/backup.h"
 #include "core/hexinput.h"
 #include "core/portsession.h"
+#include "model_a/descriptor.h"
 #include "model_a/programmer.h"
 #include "platform/files.h"
 #include "platform/guard.h"
@@ -57,6 +59,7 @@ void TSubForm1::showBlock(const Block& block) {
 }
 
 void TSubForm1::setStatus(const QString& text, bool success) {
+    if (success) noteSuccess(text);
     QPalette p = Edit18->palette();
     p.setColor(QPalette::Base,
                success ? QColor(0, 255, 255) : QApplication::palette(Edit18).color(QPalette::Base));
@@ -78,7 +81,7 @@ void TSubForm1::FormCreate() {
 }
 
 void TSubForm1::Button2Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("READ"), [this] {
         PortSession port(*comm_);
         setStatus(QStringLiteral("Read Start"), false);
         Programmer modem(*comm_);
@@ -93,7 +96,7 @@ void TSubForm1::Button2Click() {
 }
 
 void TSubForm1::Button3Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("WRITE"), [this] {
         Block written;
         written.fill(0xFF);
         for (const BlockBox& box : blockBoxes()) {
@@ -101,7 +104,7 @@ void TSubForm1::Button3Click() {
             const std::optional<uint32_t> value =
                 kvcore::parseHexField(box.edit->text(), box.width);
             if (!value) {
-                platform::errorBox(kInputError, this);
+                failureBox(kInputError);
                 return;
             }
             const auto at = static_cast<size_t>(box.firstByte);
@@ -125,11 +128,11 @@ void TSubForm1::Button3Click() {
             return;
         port.close();
         if (readBack != written) {
-            platform::errorBox(QStringLiteral("Data Write NG!!"), this);
+            failureBox(QStringLiteral("Data Write NG!!"));
             return;
         }
         setStatus(QStringLiteral("Write OK"), true);
-        platform::infoBox(QStringLiteral("POWER OFF -> ON!!"), this);
+        successBox(QStringLiteral("POWER OFF -> ON!!"));
     });
 }
 
@@ -138,7 +141,7 @@ void TSubForm1::Button4Click() {
 }
 
 void TSubForm1::Button5Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("EEPROM INIT"), [this] {
         const platform::MsgRequest ask{platform::MsgKind::Plain, QStringLiteral("EEPROM INIT ?"),
                                        platform::MsgButtons::OkCancel, QStringLiteral("FACTORY")};
         if (platform::showMessage(ask, this) != platform::MsgResult::Ok) return;
@@ -147,27 +150,29 @@ void TSubForm1::Button5Click() {
         setStatus(QStringLiteral("INIT Start"), false);
         Programmer modem(*comm_);
         bool erased = false;
-        if (!exchangeOk(modem.eraseMemory(erased), port)) return;
+        MemoryImage readBack{};
+        if (!exchangeOk(modem.eraseMemory(erased, &readBack), port)) return;
         port.close();
+        kvcore::keepBackup(descriptor().settingsModel, kvcore::ImageKind::EraseVerify, readBack);
         if (!erased) {
-            platform::errorBox(QStringLiteral("EEPROM INIT NG!!"), this);
+            failureBox(QStringLiteral("EEPROM INIT NG!!"));
             return;
         }
         setStatus(QStringLiteral("INIT OK"), true);
-        platform::infoBox(QStringLiteral("EEPROM INIT OK!!"), this);
+        successBox(QStringLiteral("EEPROM INIT OK!!"));
     });
 }
 
 void TSubForm1::Button6Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("TX POW SET"), [this] {
         const int level = selectedItem(CB_TXP);
         if (level < 0) {
-            platform::errorBox(QStringLiteral("Select TX POWER!!"), this);
+            failureBox(QStringLiteral("Select TX POWER!!"));
             return;
         }
         const std::optional<uint32_t> value = parseHexInput(Edit17->text());
         if (!value || *value < 0xC000 || *value > 0xFFFF) {
-            platform::errorBox(kInputError, this);
+            failureBox(kInputError);
             return;
         }
 
@@ -185,10 +190,10 @@ void TSubForm1::Button6Click() {
 }
 
 void TSubForm1::Button7Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("SQL SET"), [this] {
         const int level = selectedItem(CB_SQL);
         if (level < 0) {
-            platform::errorBox(QStringLiteral("Select SQL!!"), this);
+            failureBox(QStringLiteral("Select SQL!!"));
             return;
         }
 
@@ -203,7 +208,7 @@ void TSubForm1::Button7Click() {
 }
 
 void TSubForm1::channelClick(int channel) {
-    runOperation([this, channel] {
+    runOperation(QStringLiteral("CH%1").arg(channel + 1), [this, channel] {
         // No SQL selection sends level 0 here; only SQL SET insists on one.
         const int sql = selectedItem(CB_SQL) + 1;
 

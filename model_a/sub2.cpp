@@ -75,14 +75,14 @@ void TSubForm2::Button1Click() {
 }
 
 void TSubForm2::Button2Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("CH Read"), [this] {
         PortSession port(*comm_);
         Programmer modem(*comm_);
         uint8_t word[2] = {};  // the channel is the second byte
         if (!exchangeOk(modem.readWords(kCurrentChannelWord, 1, word), port)) return;
         const uint8_t channel = word[1];
         if (channel >= kvcore::kChannels) {
-            platform::errorBox(QStringLiteral("CH Data NG!!"), this);
+            failureBox(QStringLiteral("CH Data NG!!"));
             return;
         }
         CB_CH->setCurrentIndex(channel);
@@ -91,21 +91,21 @@ void TSubForm2::Button2Click() {
         port.close();
         const uint8_t sql = word[1];
         CB_SQL->setCurrentIndex(sql > kMaxSqlCode ? 0 : sql);
-        platform::infoBox(QStringLiteral("CH Read OK!!"), this);
+        successBox(QStringLiteral("CH Read OK!!"));
     });
 }
 
 void TSubForm2::Button3Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("CH Write"), [this] {
         // A typed text that is no item leaves nothing valid to send.
         const int channel = selectedItem(CB_CH);
         if (channel < 0) {
-            platform::errorBox(QStringLiteral("Select CH!!"), this);
+            failureBox(QStringLiteral("Select CH!!"));
             return;
         }
         const int sql = selectedItem(CB_SQL);
         if (sql < 0) {
-            platform::errorBox(QStringLiteral("Select SQL!!"), this);
+            failureBox(QStringLiteral("Select SQL!!"));
             return;
         }
 
@@ -115,7 +115,7 @@ void TSubForm2::Button3Click() {
                         port))
             return;
         port.close();
-        platform::infoBox(QStringLiteral("CH Write OK!!"), this);
+        successBox(QStringLiteral("CH Write OK!!"));
     });
 }
 

@@ -165,7 +165,8 @@ void TMainForm::buildMenus() {
     buildFileMenu();
     QMenu* edit = buildEditMenu();
     Factory1 = addMenuItem(edit, "Factory1", "&Factory", [this] { Factory1Click(); });
-    buildComMenu();
+    QMenu* com = buildComMenu();
+    addSaveTraceItem(com);
     // The chosen port shows in brackets, not as a check mark.
     for (QAction* a : {N11, N21, N31, N41}) a->setCheckable(false);
     buildVersionItem();

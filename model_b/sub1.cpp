@@ -5,8 +5,10 @@
 #include <QLineEdit>
 #include <optional>
 
+#include "core/backup.h"
 #include "core/hexinput.h"
 #include "core/portsession.h"
+#include "model_b/descriptor.h"
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
 
@@ -38,19 +40,19 @@ void TForm1::showCalibration(const Calibration& values) {
 }
 
 void TForm1::Button2Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("READ"), [this] {
         PortSession port(*comm_);
         Programmer modem(*comm_);
         Calibration values{};
         if (!exchangeOk(modem.readCalibration(values), port)) return;
         port.close();
         showCalibration(values);
-        platform::infoBox(QStringLiteral("A/D Data Read OK!!"), this);
+        successBox(QStringLiteral("A/D Data Read OK!!"));
     });
 }
 
 void TForm1::Button3Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("WRITE"), [this] {
         Calibration written;
         written.fill(0xFF);
         for (const CalibrationBox& box : calibrationBoxes()) {
@@ -58,7 +60,7 @@ void TForm1::Button3Click() {
             const std::optional<uint32_t> value =
                 kvcore::parseHexField(box.edit->text(), box.bytes);
             if (!value) {
-                platform::errorBox(QStringLiteral("Input Data Error!!"), this);
+                failureBox(QStringLiteral("Input Data Error!!"));
                 return;
             }
             const auto at = static_cast<size_t>(box.firstByte);
@@ -76,9 +78,9 @@ void TForm1::Button3Click() {
         if (!exchangeOk(modem.writeCalibration(written, readBack), port)) return;
         port.close();
         if (readBack != written)
-            platform::errorBox(QStringLiteral("A/D Data Clear NG!!"), this);
+            failureBox(QStringLiteral("A/D Data Clear NG!!"));
         else
-            platform::infoBox(QStringLiteral("A/D Data Write OK!!"), this);
+            successBox(QStringLiteral("A/D Data Write OK!!"));
     });
 }
 
@@ -87,7 +89,7 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::Button5Click() {
-    runOperation([this] {
+    runOperation(QStringLiteral("EEPROM INIT"), [this] {
         // One click would wipe the modem's calibration and channels: ask first.
         const platform::MsgRequest ask{platform::MsgKind::Plain, QStringLiteral("EEPROM INIT ?"),
                                        platform::MsgButtons::OkCancel, QStringLiteral("FACTORY")};
@@ -96,12 +98,14 @@ void TForm1::Button5Click() {
         PortSession port(*comm_);
         Programmer modem(*comm_);
         bool erased = false;
-        if (!exchangeOk(modem.eraseMemory(erased), port)) return;
+        MemoryImage readBack{};
+        if (!exchangeOk(modem.eraseMemory(erased, &readBack), port)) return;
         port.close();
+        kvcore::keepBackup(descriptor().settingsModel, kvcore::ImageKind::EraseVerify, readBack);
         if (erased)
-            platform::infoBox(QStringLiteral("EEPROM INIT OK!!"), this);
+            successBox(QStringLiteral("EEPROM INIT OK!!"));
         else
-            platform::errorBox(QStringLiteral("EEPROM INIT NG!!"), this);
+            failureBox(QStringLiteral("EEPROM INIT NG!!"));
     });
 }
 

@@ -14,6 +14,7 @@
 #include "core/commandrunner.h"
 #include "core/model.h"
 #include "core/programmer.h"
+#include "core/tracestore.h"
 #include "ui/commandlock.h"
 
 class QAction;
@@ -52,6 +53,8 @@ class TMainFormBase : public QMainWindow {
     void Print1Click();
     void ReceivePCKV1Click();
     void TransmitPCKV1Click();
+    // Saves the last modem command's trace where the user chooses.
+    void SaveTrace1Click();
     void N11Click() { selectPort(1); }
     void N21Click() { selectPort(2); }
     void N31Click() { selectPort(3); }
@@ -93,6 +96,7 @@ class TMainFormBase : public QMainWindow {
     QAction* N21 = nullptr;
     QAction* N31 = nullptr;
     QAction* N41 = nullptr;
+    QAction* SaveTrace1 = nullptr;
     platform::TOpenDialog* OpenDialog1 = nullptr;
     platform::TSaveDialog* SaveDialog1 = nullptr;
     platform::TPrinterSetupDialog* PrinterSetupDialog1 = nullptr;
@@ -139,6 +143,8 @@ class TMainFormBase : public QMainWindow {
     void buildFileMenu();
     QMenu* buildEditMenu();
     QMenu* buildComMenu();
+    // "Save Trace..." after a separator: the last item of the COM menu.
+    void addSaveTraceItem(QMenu* com);
     void buildVersionItem();
 
     QList<QWidget*> editControls() const;
@@ -149,9 +155,12 @@ class TMainFormBase : public QMainWindow {
     // all are good, with the two frequencies in `rx` and `tx`.
     bool checkEditPanel(double& rx, double& tx);
 
-    // Runs a modem command: refused while another one runs; a close asked for meanwhile
-    // happens when it has ended.
-    void runModemCommand(const std::function<void()>& command);
+    // Runs a modem command, traced under `name`: refused while another one runs; a close
+    // asked for meanwhile happens when it has ended.
+    void runModemCommand(const QString& name, const std::function<void()>& command);
+    // The boxes that end a modem command; the text is the result in its trace.
+    void failureBox(const QString& text);
+    void successBox(const QString& text);
     // False, with the refusal shown, while a modem command runs.
     bool mayOpenServiceWindow();
     // Production mode is switched on by the model's marker file in the current folder.
@@ -182,6 +191,7 @@ class TMainFormBase : public QMainWindow {
 
     const kvcore::ModelDescriptor& model_;
     kvcore::CommandRunner runner_;
+    kvcore::TraceStore traces_;
     CommandLock editing_;
 };
 

@@ -19,7 +19,8 @@ TMainFormBase::TMainFormBase(const kvcore::ModelDescriptor& model, QWidget* pare
     : QMainWindow(parent),
       CommX1(new TCommX(this)),
       model_(model),
-      runner_(CommX1, platform::errorDisplay(this)) {
+      runner_(CommX1, platform::errorDisplay(this)),
+      traces_(CommX1, model.program) {
     kvcore::setModemLine(*CommX1);
     runner_.setBusyChanged([this](bool busy) { setEditingAvailable(!busy); });
 
@@ -113,6 +114,11 @@ QMenu* TMainFormBase::buildComMenu() {
     N41 = addMenuItem(port, "N41", "&4", [this] { N41Click(); });
     for (QAction* a : {N11, N21, N31, N41}) a->setCheckable(true);
     return com;
+}
+
+void TMainFormBase::addSaveTraceItem(QMenu* com) {
+    com->addSeparator();
+    SaveTrace1 = addMenuItem(com, "SaveTrace1", "Save &Trace...", [this] { SaveTrace1Click(); });
 }
 
 void TMainFormBase::buildVersionItem() {

@@ -1,5 +1,6 @@
 // TMainFormBase, the COM menu: Receive and Transmit through the model's programmer, one
-// modem command at a time, and the close that waits for a running command.
+// modem command at a time, each traced and each memory it reads kept; Save Trace; and the
+// close that waits for a running command.
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -8,7 +9,11 @@
 #include <QPalette>
 #include <QSignalBlocker>
 
+#include "core/backup.h"
 #include "core/portsession.h"
+#include "core/trace.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/guard.h"
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
@@ -23,7 +28,17 @@ using kvcore::MemoryImage;
 
 void TMainFormBase::reportCommError(LinkResult result) {
     AddResult(kvcore::commErrorLogLine(result));
-    platform::errorBox(kvcore::commErrorMessage(result), this);
+    failureBox(kvcore::commErrorMessage(result));
+}
+
+void TMainFormBase::failureBox(const QString& text) {
+    if (kvcore::ProtocolTrace* trace = runner_.trace()) trace->failed(text);
+    platform::errorBox(text, this);
+}
+
+void TMainFormBase::successBox(const QString& text) {
+    if (kvcore::ProtocolTrace* trace = runner_.trace()) trace->succeeded(text);
+    platform::infoBox(text, this);
 }
 
 void TMainFormBase::showReceiveProgress(int percent) {
@@ -79,7 +94,7 @@ void TMainFormBase::restoreWindowState(const WindowState& s) {
 }
 
 void TMainFormBase::ReceivePCKV1Click() {
-    runModemCommand([this] {
+    runModemCommand(QStringLiteral("Receive"), [this] {
         // The window shows the defaults while the modem is read; a read that fails gives
         // back everything the user had, unsaved edits included.
         const WindowState before = saveWindowState();
@@ -111,9 +126,11 @@ bool TMainFormBase::receiveMemory() {
             return false;
         }
     }
+    // Kept whatever it holds: an erased memory tells as much as a table.
+    kvcore::keepBackup(model_.settingsModel, kvcore::ImageKind::Read, image);
     if (!modem->hasFormatMark(image)) {
         AddResult(QStringLiteral("***** EEPROM Error!! *****"));
-        platform::errorBox(QStringLiteral("EEPROM Initialization Error!!"), this);
+        failureBox(QStringLiteral("EEPROM Initialization Error!!"));
         return false;
     }
     showMemory(image);
@@ -122,7 +139,7 @@ bool TMainFormBase::receiveMemory() {
 }
 
 void TMainFormBase::TransmitPCKV1Click() {
-    runModemCommand([this] {
+    runModemCommand(QStringLiteral("Transmit"), [this] {
         if (const QString error = firstSettingError(); !error.isEmpty()) {
             AddResult(QStringLiteral("***** Setting Error!! *****"));
             platform::errorBox(error, this);
@@ -149,20 +166,41 @@ void TMainFormBase::TransmitPCKV1Click() {
                 return;
             }
         }
+        kvcore::keepBackup(model_.settingsModel, kvcore::ImageKind::WriteVerify, readBack);
         if (!modem->sameWrittenBytes(image, readBack)) {
             AddResult(QStringLiteral("***** Data Compare NG!! *****"));
-            platform::errorBox(QStringLiteral("Data Write NG!!"), this);
+            failureBox(QStringLiteral("Data Write NG!!"));
             return;
         }
         AddResult(QStringLiteral("***** Data Compare Finish *****"));
-        platform::infoBox(QStringLiteral("Data Write OK!!"), this);
+        successBox(QStringLiteral("Data Write OK!!"));
+    });
+}
+
+void TMainFormBase::SaveTrace1Click() {
+    platform::guarded(this, [this] {
+        if (!traces_.hasLast()) {
+            platform::infoBox(QStringLiteral("No modem command has run yet: there is no trace "
+                                             "to save."),
+                              this);
+            return;
+        }
+        // Taken now: a command that ends while the dialog is open does not change what is
+        // saved.
+        const QByteArray text = traces_.lastText();
+        platform::TSaveDialog dialog(this);
+        dialog.Filter = QStringLiteral("Trace File[*.txt]|*.txt|All Files{*.*]|*.*");
+        dialog.DefaultExt = QStringLiteral("txt");
+        dialog.FileName = traces_.lastName();
+        if (!dialog.Execute()) return;
+        platform::writeBlock(dialog.FileName, text.constData(), text.size());
     });
 }
 
 // ---- One command at a time -----------------------------------------------------------
 
-void TMainFormBase::runModemCommand(const std::function<void()>& command) {
-    runner_.run(command);
+void TMainFormBase::runModemCommand(const QString& name, const std::function<void()>& command) {
+    runner_.run(name, command);
 }
 
 void TMainFormBase::setEditingAvailable(bool available) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "core/portsession.h"
+#include "core/trace.h"
 #include "platform/guard.h"
 #include "platform/msgbox.h"
 #include "serial/CommX.h"
@@ -79,15 +80,29 @@ void TServiceForm::done(int result) {
     QDialog::done(result);
 }
 
-void TServiceForm::runOperation(const std::function<void()>& operation) {
-    runner_.run(operation);
+void TServiceForm::runOperation(const QString& name, const std::function<void()>& operation) {
+    runner_.run(name, operation);
 }
 
 bool TServiceForm::exchangeOk(kvcore::LinkResult r, kvcore::PortSession& session) {
     if (r == kvcore::LinkResult::Ok) return true;
-    platform::errorBox(kvcore::commErrorMessage(r), this);
+    failureBox(kvcore::commErrorMessage(r));
     session.close();
     return false;
+}
+
+void TServiceForm::failureBox(const QString& text) {
+    if (kvcore::ProtocolTrace* trace = runner_.trace()) trace->failed(text);
+    platform::errorBox(text, this);
+}
+
+void TServiceForm::successBox(const QString& text) {
+    noteSuccess(text);
+    platform::infoBox(text, this);
+}
+
+void TServiceForm::noteSuccess(const QString& text) {
+    if (kvcore::ProtocolTrace* trace = runner_.trace()) trace->succeeded(text);
 }
 
 }  // namespace kvui

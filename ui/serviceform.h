@@ -45,11 +45,17 @@ class TServiceForm : public QDialog {
     static QLabel* makeLabel(QWidget* parent, int& counter, const QString& text,
                              QWidget* buddy = nullptr);
 
-    // Runs a modem operation inside the error display: refused while any operation holds the
-    // port; a close asked for meanwhile happens once it has ended.
-    void runOperation(const std::function<void()>& operation);
+    // Runs a modem operation inside the error display, traced under `name` (its button's
+    // caption): refused while any operation holds the port; a close asked for meanwhile
+    // happens once it has ended.
+    void runOperation(const QString& name, const std::function<void()>& operation);
     // Shows a failed exchange and closes the port; true when `r` is a success.
     bool exchangeOk(kvcore::LinkResult r, kvcore::PortSession& session);
+    // The boxes of an operation; the text is its result in the trace. noteSuccess: a success
+    // the window shows without a box.
+    void failureBox(const QString& text);
+    void successBox(const QString& text);
+    void noteSuccess(const QString& text);
 
     TCustomCommX* comm_;
 

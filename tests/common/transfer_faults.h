@@ -36,10 +36,12 @@
 #include <vector>
 
 #include "emulator.h"
+#include "filedialogs.h"
 #include "logtext.h"
 #include "msgrecorder.h"
 #include "serial/CommX.h"
 #include "testdir.h"
+#include "tracetext.h"
 
 namespace kvtest {
 
@@ -209,7 +211,111 @@ TYPED_TEST_P(MainWindowTransfer, EveryReplyIsAwaitedAFullSecond) {
     EXPECT_LT(waited, milliseconds(5000));
 }
 
+// A failed command leaves a trace of exactly what went over the line: the frames the modem
+// got, the bytes it sent, the reply that did not come.
+TYPED_TEST_P(MainWindowTransfer, FailedCommandsLeaveTheirTrace) {
+    using Window = typename TypeParam::Window;
+    auto& w = *this->window;
+    TypeParam::fillChannel(w, 1);
+    typename TypeParam::Faults silent, wrongAck;
+    silent.silenceAfterBytes = 50;  // inside the block
+    wrongAck.wrongAckPosition = 1;
+    wrongAck.wrongAckOnFrame = 5;
+    const struct {
+        const char* what;
+        typename TypeParam::Faults faults;
+        void (Window::*command)();
+        int timeouts;
+        const char* result;
+        size_t unread;  // at most this many bytes the modem sent that the tool never read
+    } cases[] = {
+        {"Receive, silent after byte 50", silent, &Window::ReceivePCKV1Click, 1,
+         "error: Communication Error[1]!!", 0},
+        // A wrong first byte ends the exchange: the rest of that acknowledge is never read.
+        {"Transmit, wrong acknowledge of frame 5", wrongAck, &Window::TransmitPCKV1Click, 0,
+         "error: Communication Error[2]!!", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        this->modem.arm(c.faults);
+        const QStringList before = filesIn(traceFolder());
+        (w.*c.command)();
+        const QStringList after = filesIn(traceFolder());
+        ASSERT_EQ(after.size(), before.size() + 1);
+        const TraceText t = parseTrace(readFile(traceFolder() + '/' + after.last()));
+        EXPECT_EQ(t.tx, concatenated(this->modem.frames()));
+        const std::vector<uint8_t> sent = this->modem.sentBytes();
+        ASSERT_LE(t.rx.size(), sent.size());
+        EXPECT_TRUE(std::equal(t.rx.begin(), t.rx.end(), sent.begin()));
+        EXPECT_LE(sent.size() - t.rx.size(), c.unread);
+        EXPECT_EQ(t.timeouts, c.timeouts);
+        EXPECT_EQ(t.result, c.result);
+        EXPECT_EQ(t.badLines, 0);
+        EXPECT_EQ(t.events.first().toStdString(), "OPEN " + this->modem.devicePath());
+        EXPECT_EQ(t.events.last(), "CLOSE");
+    }
+}
+
+// A Receive keeps the image the modem holds, a Transmit its read-back; the names tell which.
+TYPED_TEST_P(MainWindowTransfer, ReceiveAndTransmitKeepTheirImages) {
+    auto& w = *this->window;
+    const auto bytes = [](const auto& memory) {
+        return QByteArray(reinterpret_cast<const char*>(memory.data()), int(memory.size()));
+    };
+    const QByteArray held = bytes(this->modem.memory());
+    w.ReceivePCKV1Click();
+    TypeParam::fillChannel(w, 1);
+    w.TransmitPCKV1Click();
+    this->expectOneBox(platform::MsgKind::Information, "Data Write OK!!");
+    const QStringList files = filesIn(backupFolder());
+    ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
+    const QString model = w.model().settingsModel;
+    const QString stamp = QStringLiteral("_\\d{8}-\\d{6}-\\d{3}_");
+    EXPECT_TRUE(QRegularExpression('^' + model + stamp + "read\\.img$").match(files[0]).hasMatch())
+        << files[0].toStdString();
+    EXPECT_TRUE(
+        QRegularExpression('^' + model + stamp + "write-verify\\.img$").match(files[1]).hasMatch())
+        << files[1].toStdString();
+    EXPECT_EQ(readFile(backupFolder() + '/' + files[0]), held);
+    EXPECT_EQ(readFile(backupFolder() + '/' + files[1]), bytes(this->modem.memory()));
+    const QStringList traces = filesIn(traceFolder());
+    ASSERT_EQ(traces.size(), 2);
+    EXPECT_TRUE(traces[0].endsWith("_Receive.txt")) << traces[0].toStdString();
+    EXPECT_EQ(parseTrace(readFile(traceFolder() + '/' + traces[1])).result, "ok: Data Write OK!!");
+}
+
+// COM > Save Trace... writes the last command's trace where the dialog says; before any
+// command it says there is none and writes nothing.
+TYPED_TEST_P(MainWindowTransfer, SaveTraceWritesTheLastCommandsTrace) {
+    auto& w = *this->window;
+    FileDialogScript dialogs;
+    dialogs.answers = {QStringLiteral("support"), QStringLiteral("support")};
+    w.SaveTrace1Click();
+    this->expectOneBox(platform::MsgKind::Information,
+                       "No modem command has run yet: there is no trace to save.");
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_FALSE(QFile::exists("support.txt"));
+
+    typename TypeParam::Faults silent;
+    silent.silenceAfterBytes = 0;
+    this->modem.arm(silent);
+    w.ReceivePCKV1Click();
+    this->modem.arm({});
+    w.ReceivePCKV1Click();  // the last command
+    this->forgetLogAndBoxes();
+    w.SaveTrace1Click();
+    EXPECT_TRUE(this->boxes.boxes.isEmpty()) << this->boxes.texts().join('|').toStdString();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].kind, platform::FileDialogKind::Save);
+    const QStringList traces = filesIn(traceFolder());
+    ASSERT_EQ(traces.size(), 2);
+    EXPECT_EQ(readFile("support.txt"), readFile(traceFolder() + '/' + traces.last()));
+    EXPECT_EQ(parseTrace(readFile("support.txt")).result, "ok");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(MainWindowTransfer, FailedReceiveKeepsTheWindow, TransmitLinkFaults,
-                            ReadBackDifferenceIsDataWriteNg, EveryReplyIsAwaitedAFullSecond);
+                            ReadBackDifferenceIsDataWriteNg, EveryReplyIsAwaitedAFullSecond,
+                            FailedCommandsLeaveTheirTrace, ReceiveAndTransmitKeepTheirImages,
+                            SaveTraceWritesTheLastCommandsTrace);
 
 }  // namespace kvtest

@@ -5,9 +5,11 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/tracestore.h"
 #include "model_a/sub1.h"
 #include "modemfixture.h"
 #include "testdir.h"
+#include "tracetext.h"
 
 namespace kvtest {
 namespace {
@@ -314,6 +316,37 @@ TEST_F(FactoryWindow, EepromInitErasesAndVerifies) {
     expectStatus("INIT OK", kAqua);
     EXPECT_EQ(boxTexts(),
               (std::vector<std::string>{"plain:EEPROM INIT ?", "info:EEPROM INIT OK!!"}));
+}
+
+// The factory window's commands are traced where the main window keeps its traces, and
+// EEPROM INIT keeps the memory it read back.
+TEST_F(FactoryWindow, WriteLeavesItsTraceAndEepromInitItsImage) {
+    const kvcore::TraceStore store(&comm, "kvprog_a");
+    kvsim::Kv417rFaults f;
+    f.silenceAfterBytes = 3 * 4 + 1;  // inside the fifth acknowledge
+    modem.arm(f);
+    click(form->Button3);
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{"error:Communication Error[1]!!"});
+    QStringList traces = filesIn(traceFolder());
+    ASSERT_EQ(traces.size(), 1);
+    EXPECT_TRUE(traces[0].startsWith("kvprog_a_") && traces[0].endsWith("_WRITE.txt"))
+        << traces[0].toStdString();
+    const TraceText t = parseTrace(readFile(traceFolder() + '/' + traces[0]));
+    EXPECT_EQ(t.tx, concatenated(modem.frames()));
+    EXPECT_EQ(t.rx, modem.sentBytes());
+    EXPECT_EQ(t.timeouts, 1);
+    EXPECT_EQ(t.result, "error: Communication Error[1]!!");
+
+    modem.arm({});
+    click(form->Button5);
+    const QStringList images = filesIn(backupFolder());
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_TRUE(images[0].startsWith("KV417R_") && images[0].endsWith("_erase-verify.img"))
+        << images[0].toStdString();
+    EXPECT_EQ(readFile(backupFolder() + '/' + images[0]), QByteArray(256, char(0xFF)));
+    traces = filesIn(traceFolder());
+    ASSERT_EQ(traces.size(), 2);
+    EXPECT_EQ(parseTrace(readFile(traceFolder() + '/' + traces[1])).result, "ok: EEPROM INIT OK!!");
 }
 
 TEST_F(FactoryWindow, EepromInitWithAStuckByteIsNg) {

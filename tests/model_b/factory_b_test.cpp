@@ -13,6 +13,7 @@
 #include "modemport.h"
 #include "sim/kv93x.h"
 #include "testdir.h"
+#include "tracetext.h"
 
 namespace kvtest {
 namespace {
@@ -187,6 +188,14 @@ TEST_F(FactoryB, BothEraseButtonsAskThenEraseTheWholeMemory) {
         EXPECT_EQ(boxTexts(),
                   (std::vector<std::string>{"plain:EEPROM INIT ?", "plain:EEPROM INIT ?",
                                             "info:EEPROM INIT OK!!"}));
+    }  // Each erase keeps the memory it read back.
+    const QStringList images = kvtest::filesIn(kvtest::backupFolder());
+    ASSERT_EQ(images.size(), 2);
+    for (const QString& image : images) {
+        EXPECT_TRUE(image.startsWith("KV93x_") && image.endsWith("_erase-verify.img"))
+            << image.toStdString();
+        EXPECT_EQ(kvtest::readFile(kvtest::backupFolder() + '/' + image),
+                  QByteArray(256, char(0xFF)));
     }
 }
 

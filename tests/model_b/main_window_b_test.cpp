@@ -307,8 +307,8 @@ TEST(MainWindowB, MenusAndVersionBox) {
     EXPECT_EQ(captions("File1"), (QStringList{"&Open", "-", "Save &As", "&Save", "-",
                                               "Printer &Set", "&Print", "-", "&Exit"}));
     EXPECT_EQ(captions("Edit1"), (QStringList{"&Default", "&Factory"}));
-    EXPECT_EQ(captions("Com1"),
-              (QStringList{"&Receive (PC <- KV***)", "&Transmit(PC-> KV***)", "-", "&Port"}));
+    EXPECT_EQ(captions("Com1"), (QStringList{"&Receive (PC <- KV***)", "&Transmit(PC-> KV***)", "-",
+                                             "&Port", "-", "Save &Trace..."}));
     QStringList bar;
     for (QAction* a : w.menuBar()->actions()) bar << a->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&COM", "&Version"}));

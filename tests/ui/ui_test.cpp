@@ -9,12 +9,12 @@
 #include <QTest>
 #include <stdexcept>
 
+#include "core/listpage.h"
 #include "msgrecorder.h"
 #include "serial/CommX.h"
 #include "testdir.h"
 #include "ui/channelgrid.h"
 #include "ui/controls.h"
-#include "core/listpage.h"
 #include "ui/resultlog.h"
 #include "ui/serviceform.h"
 
@@ -136,9 +136,9 @@ TEST(ServiceForm, BoxesOutOfReachWhileAnOperationRuns) {
     QApplication::setActiveWindow(&form);
     form.value->setFocus();
     QStringList seen;
-    form.runOperation([&] { seen << form.reachable(); });
+    form.runOperation("READ", [&] { seen << form.reachable(); });
     seen << form.reachable();
-    form.runOperation([&] {
+    form.runOperation("READ", [&] {
         seen << form.reachable();
         throw std::runtime_error("Communication Error[1]!!");
     });
