@@ -66,8 +66,12 @@ class ModelKit {
 
     virtual std::unique_ptr<kvcore::MemoryProgrammer> programmer(
         kvcore::ByteChannel& channel) const = 0;
-    // The factory window's EEPROM INIT exchange; `erased` when all of it read back as FF.
-    virtual kvcore::LinkResult erase(kvcore::ByteChannel& channel, bool& erased) const = 0;
+    // The factory window's EEPROM INIT exchange; `erased` when all of it read back as FF,
+    // `readBack` what it read back.
+    virtual kvcore::LinkResult erase(kvcore::ByteChannel& channel, bool& erased,
+                                     kvcore::MemoryImage& readBack) const = 0;
+    // True when `image` carries the model's mark of an initialised memory.
+    virtual bool formatted(const kvcore::MemoryImage& image) const = 0;
 
     virtual void printList(platform::TCanvas& canvas, const QByteArray& block,
                            const QString& fileName, const QDateTime& now) const = 0;

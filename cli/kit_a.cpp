@@ -29,6 +29,7 @@ struct Kv417r {
     static constexpr auto storedChannel = &kva::storedChannel;
     static constexpr auto firstSettingError = &kva::firstSettingError;
     static constexpr auto receivedBlock = &kva::receivedBlock;
+    static constexpr auto formatted = &kva::formatted;
 
     // A write sends a channel whose flag is anything but 0.
     static bool sent(const kva::TChData& c) { return c.Used != 0; }

@@ -30,6 +30,7 @@ struct Kv93x {
     static constexpr auto firstSettingError = &kvb::firstSettingError;
     static constexpr auto receivedBlock = &kvb::receivedBlock;
     static constexpr auto writeImage = &kvb::writeImage;
+    static constexpr auto formatted = &kvb::mem::formatted;
 
     // A write sends a channel whose flag is exactly 1.
     static bool sent(const kvb::TChData& c) { return c.Used == 1; }

@@ -67,9 +67,11 @@ class KitOf final : public ModelKit {
         kvcore::ByteChannel& channel) const override {
         return std::make_unique<typename M::Programmer>(channel);
     }
-    kvcore::LinkResult erase(kvcore::ByteChannel& channel, bool& erased) const override {
-        return typename M::Programmer(channel).eraseMemory(erased);
+    kvcore::LinkResult erase(kvcore::ByteChannel& channel, bool& erased,
+                             kvcore::MemoryImage& readBack) const override {
+        return typename M::Programmer(channel).eraseMemory(erased, &readBack);
     }
+    bool formatted(const kvcore::MemoryImage& image) const override { return M::formatted(image); }
 
     void printList(platform::TCanvas& canvas, const QByteArray& block, const QString& fileName,
                    const QDateTime& now) const override {

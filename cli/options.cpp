@@ -16,6 +16,9 @@ enum Opt : unsigned {
     Pdf = 1 << 5,
     Format = 1 << 6,
     Yes = 1 << 7,
+    Trace = 1 << 8,
+    NoBackup = 1 << 9,
+    WithCalibration = 1 << 10,
 };
 
 struct Verb {
@@ -31,29 +34,37 @@ const Verb kVerbs[] = {
     {"read", "read --model M --port P [-o FILE.dat] [--image FILE.img]",
      "Reads the modem (the windows' Receive) into a settings file, as Save As writes it after "
      "a Receive, and/or into its raw 256-byte memory image.",
-     Model | Port | Output | Image, 0, 0, nullptr},
-    {"write", "write --model M --port P FILE.dat",
+     Model | Port | Output | Image | Trace, 0, 0, nullptr},
+    {"write", "write --model M --port P [--no-backup] FILE.dat",
      "Writes a settings file into the modem (the windows' Transmit) after the same checks, "
-     "then reads the memory back and compares every byte written. Exit 0 only when the "
-     "compare passed.",
-     Model | Port, 1, 1, "FILE.dat"},
+     "then reads the memory back and compares every byte written. Before the first write it "
+     "reads the whole memory and keeps it as a backup image. Exit 0 only when the compare "
+     "passed.",
+     Model | Port | Trace | NoBackup, 1, 1, "FILE.dat"},
     {"verify", "verify --model M --port P FILE.dat",
      "Reads the modem and compares it with a settings file field by field, plus any byte no "
      "field explains. Exit 0 only when they match.",
-     Model | Port, 1, 1, "FILE.dat"},
+     Model | Port | Trace, 1, 1, "FILE.dat"},
     {"show", "show FILE.dat | --model M --port P [--format text|json|csv]",
      "Shows a settings file, or a modem's memory, as the grid and the set-mode controls show "
      "it. The model of a file is known from its size (824 bytes: KV417R, 800: KV93x).",
-     Model | Port | Format, 0, 1, "FILE.dat"},
+     Model | Port | Format | Trace, 0, 1, "FILE.dat"},
     {"import", "import TABLE.csv --model M -o OUT.dat [--base FILE.dat]",
      "Makes a settings file from a channel table in CSV (the columns show --format csv "
      "writes), each row checked as Set checks it; the set-mode values come from --base or "
      "the defaults. One bad cell refuses the whole table and writes nothing.",
      Model | Output | Base, 1, 1, "TABLE.csv"},
-    {"erase", "erase --model M --port P --yes",
+    {"erase", "erase --model M --port P --yes [--no-backup]",
      "The factory window's EEPROM INIT: every byte of the modem's memory becomes FF, then it "
-     "is read back and checked. Refused without --yes, and outside production mode.",
-     Model | Port | Yes, 0, 0, nullptr},
+     "is read back and checked. Refused without --yes, and outside production mode. The "
+     "memory is kept as a backup image first.",
+     Model | Port | Yes | Trace | NoBackup, 0, 0, nullptr},
+    {"restore", "restore --model M --port P [--with-calibration] [--no-backup] IMAGE.img",
+     "Writes a 256-byte memory image (a backup) back into the modem with the words a table "
+     "write sends, the calibration untouched, then reads the memory back and compares those "
+     "bytes. --with-calibration (production mode only) writes every word and compares all "
+     "256 bytes. The memory is kept as a backup image first.",
+     Model | Port | Trace | NoBackup | WithCalibration, 1, 1, "IMAGE.img"},
     {"print", "print FILE.dat --pdf OUT.pdf [--model M]",
      "Writes the printed Setting Data List of a settings file as a PDF file, without a "
      "display.",
@@ -87,6 +98,12 @@ const QList<OptionSpec>& optionSpecs() {
         {Pdf, {"pdf"}, "OUT.pdf", "the PDF file to write"},
         {Format, {"format"}, "F", "text (default), json or csv"},
         {Yes, {"yes"}, nullptr, "really erase"},
+        {Trace, {"trace"}, "FILE", "write the protocol trace of the run into FILE"},
+        {NoBackup, {"no-backup"}, nullptr, "no backup read before writing, no image kept"},
+        {WithCalibration,
+         {"with-calibration"},
+         nullptr,
+         "also the calibration words; production mode only"},
     };
     return specs;
 }
@@ -192,6 +209,9 @@ Parsed parseCommandLine(const QStringList& arguments) {
     o.image = value(Image, "image");
     o.base = value(Base, "base");
     o.pdf = value(Pdf, "pdf");
+    o.trace = value(Trace, "trace");
+    o.noBackup = (verb->options & NoBackup) && p.isSet("no-backup");
+    o.withCalibration = (verb->options & WithCalibration) && p.isSet("with-calibration");
     if (verb->options & Format && p.isSet("format")) o.format = p.value("format");
     o.yes = (verb->options & Yes) && p.isSet("yes");
     o.json = p.isSet("json");

@@ -16,10 +16,13 @@ struct Options {
     QString image;   // --image
     QString base;    // --base
     QString pdf;     // --pdf
+    QString trace;   // --trace
     QString format = QStringLiteral("text");
     bool json = false;
     bool yes = false;
     bool production = false;
+    bool noBackup = false;         // --no-backup
+    bool withCalibration = false;  // --with-calibration
 };
 
 // What the command line asks for besides a verb run.

@@ -106,6 +106,10 @@ void printReport(const Report& r, const Options& o, std::FILE* out, std::FILE* e
         for (const Difference& d : r.differences) put(out, differenceLine(d) + QLatin1Char('\n'));
         if (r.ok() && !r.table) put(out, r.message + QLatin1Char('\n'));
     }
+    for (const Backup& b : r.backups)
+        put(err, QStringLiteral("kvctl: memory image kept: ") + b.file + QLatin1Char('\n'));
+    for (const QString& w : r.warnings)
+        put(err, QStringLiteral("kvctl: warning: ") + w + QLatin1Char('\n'));
     if (!r.ok()) {
         put(err, QStringLiteral("kvctl: ") + r.message + QLatin1Char('\n'));
         if (!r.detail.isEmpty()) put(err, QStringLiteral("kvctl: ") + r.detail + QLatin1Char('\n'));

@@ -61,6 +61,9 @@ QJsonObject toJson(const Report& r) {
             {"file", d.file},
             {"modem", d.modem},
             {"address", d.address < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(d.address)}});
+    QJsonArray backups;
+    for (const Backup& b : r.backups)
+        backups.append(QJsonObject{{"kind", kvcore::imageKindName(b.kind)}, {"file", b.file}});
     QJsonObject o{{"tool", "kvctl"},
                   {"version", toolVersion()},
                   {"verb", r.verb},
@@ -77,7 +80,10 @@ QJsonObject toJson(const Report& r) {
                   {"bytes_sent", r.bytesSent},
                   {"bytes_received", r.bytesReceived},
                   {"differences", differences},
-                  {"output_files", QJsonArray::fromStringList(r.outputFiles)}};
+                  {"output_files", QJsonArray::fromStringList(r.outputFiles)},
+                  {"backups", backups},
+                  {"trace", textOrNull(r.traceFile)},
+                  {"warnings", QJsonArray::fromStringList(r.warnings)}};
     if (r.table) o.insert("table", tableJson(*r.table));
     if (r.ports) o.insert("ports", *r.ports);
     return o;

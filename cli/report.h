@@ -8,9 +8,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "cli/kit.h"
+#include "core/backup.h"
+#include "core/trace.h"
 
 namespace kvctl {
 
@@ -37,6 +40,12 @@ struct Difference {
     int address = -1;
 };
 
+// A memory image the run kept.
+struct Backup {
+    kvcore::ImageKind kind;
+    QString file;
+};
+
 struct Report {
     QString verb;
     QString model;   // the model's name, empty when not known
@@ -51,6 +60,11 @@ struct Report {
     qint64 bytesReceived = 0;
     QList<Difference> differences;
     QStringList outputFiles;
+    QList<Backup> backups;
+    QString traceFile;     // the --trace file, once written
+    QStringList warnings;  // what went wrong beside the verb: a backup or trace not written
+    // The run's protocol trace, when --trace asks for one.
+    std::shared_ptr<kvcore::ProtocolTrace> trace;
     std::optional<TableView> table;   // show
     std::optional<QJsonArray> ports;  // ports
 

@@ -1,10 +1,11 @@
-// The modem verbs (read, write, verify, erase) and the dispatch of every verb.
+// The modem verbs (read, write, verify, erase, restore) and the dispatch of every verb.
 #include "cli/verbs.h"
 
 #include <QElapsedTimer>
 
 #include "cli/compare.h"
 #include "cli/port.h"
+#include "platform/files.h"
 #include "serial/CommX.h"
 
 namespace kvctl {
@@ -16,6 +17,22 @@ using kvcore::MemoryImage;
 
 QByteArray imageBytes(const MemoryImage& image) {
     return QByteArray(reinterpret_cast<const char*>(image.data()), image.size());
+}
+
+// The backup read, `write`, then the read-back into `readBack`, with their progress.
+LinkResult writeAndReadBack(const Options& o, Report& r, ProgressSink& progress,
+                            kvcore::MemoryProgrammer& modem,
+                            const std::function<LinkResult(const kvcore::Progress&)>& write,
+                            MemoryImage& readBack) {
+    if (const LinkResult backup = backupBeforeWriting(o, r, progress, modem);
+        backup != LinkResult::Ok)
+        return backup;
+    LinkResult result = write([&](int percent) { progress.progress("Write", percent); });
+    if (result == LinkResult::Ok)
+        result =
+            modem.readMemory(readBack, [&](int percent) { progress.progress("Receive", percent); });
+    if (result != LinkResult::Ok) progress.interrupted();
+    return result;
 }
 
 const Failure kNotInitialised{Outcome::NotInitialised,
@@ -44,15 +61,13 @@ void write(const Options& o, ProgressSink& progress, Report& r) {
     MemoryImage readBack{};
     bool same = false;
     withModem(o, kit, r, [&](kvcore::MemoryProgrammer& modem, kvcore::ByteChannel&) {
-        LinkResult result =
-            modem.writeTable(image, [&](int percent) { progress.progress("Write", percent); });
-        if (result == LinkResult::Ok)
-            result = modem.readMemory(readBack,
-                                      [&](int percent) { progress.progress("Receive", percent); });
-        if (result != LinkResult::Ok) progress.interrupted();
+        const LinkResult result = writeAndReadBack(
+            o, r, progress, modem,
+            [&](const kvcore::Progress& p) { return modem.writeTable(image, p); }, readBack);
         same = modem.sameWrittenBytes(image, readBack);
         return result;
     });
+    keepImage(o, r, kvcore::ImageKind::WriteVerify, readBack);
     if (!same) {
         r.differences = compareWithModem(kit, file.block, readBack, today);
         throw Failure{Outcome::Difference, QStringLiteral("Data Write NG!!")};
@@ -70,7 +85,7 @@ void verify(const Options& o, ProgressSink& progress, Report& r) {
     r.message = QStringLiteral("Data Compare Finish");
 }
 
-void erase(const Options& o, Report& r) {
+void erase(const Options& o, ProgressSink& progress, Report& r) {
     const ModelKit& kit = namedKit(o, &r.model);
     if (!o.yes)
         throw Failure{Outcome::Usage,
@@ -81,11 +96,78 @@ void erase(const Options& o, Report& r) {
                       QStringLiteral("erase is the factory window's EEPROM INIT and runs only "
                                      "in production mode (--production, or the marker file)")};
     bool erased = false;
-    withModem(o, kit, r, [&](kvcore::MemoryProgrammer&, kvcore::ByteChannel& channel) {
-        return kit.erase(channel, erased);
+    MemoryImage readBack{};
+    withModem(o, kit, r, [&](kvcore::MemoryProgrammer& modem, kvcore::ByteChannel& channel) {
+        if (const LinkResult backup = backupBeforeWriting(o, r, progress, modem);
+            backup != LinkResult::Ok)
+            return backup;
+        return kit.erase(channel, erased, readBack);
     });
+    keepImage(o, r, kvcore::ImageKind::EraseVerify, readBack);
     if (!erased) throw Failure{Outcome::Difference, QStringLiteral("EEPROM INIT NG!!")};
     r.message = QStringLiteral("EEPROM INIT OK!!");
+}
+
+// A backup image as kvctl and the windows keep it: 256 bytes with the model's format mark.
+MemoryImage loadImage(const QString& path, const ModelKit& kit, const QString& model) {
+    MemoryImage image{};
+    qint64 length = 0;
+    try {
+        length = platform::readBlock(path, image.data(), kvcore::kMemorySize);
+    } catch (const platform::EFileError& e) {
+        throw Failure{Outcome::Usage, QString::fromStdString(e.what())};
+    }
+    if (length != kvcore::kMemorySize)
+        throw Failure{Outcome::Usage, QStringLiteral("%1 is %2 bytes long; a memory image has %3")
+                                          .arg(path)
+                                          .arg(length)
+                                          .arg(kvcore::kMemorySize)};
+    // An erased memory, or another model's, would leave the modem without its table.
+    if (!kit.formatted(image))
+        throw Failure{
+            Outcome::Usage,
+            QStringLiteral("%1 holds no %2 memory: its format mark is missing").arg(path, model)};
+    return image;
+}
+
+void restore(const Options& o, ProgressSink& progress, Report& r) {
+    const ModelKit& kit = namedKit(o, &r.model);
+    const MemoryImage image = loadImage(o.files[0], kit, r.model);
+    if (o.withCalibration && !production(o, kit))
+        throw Failure{Outcome::Usage,
+                      QStringLiteral("--with-calibration writes the factory calibration and runs "
+                                     "only in production mode (--production, or the marker "
+                                     "file)")};
+    MemoryImage readBack{};
+    bool same = false;
+    withModem(o, kit, r, [&](kvcore::MemoryProgrammer& modem, kvcore::ByteChannel&) {
+        const LinkResult result = writeAndReadBack(
+            o, r, progress, modem,
+            [&](const kvcore::Progress& p) {
+                return o.withCalibration ? modem.writeMemory(image, p) : modem.writeTable(image, p);
+            },
+            readBack);
+        same = o.withCalibration ? readBack == image : modem.sameWrittenBytes(image, readBack);
+        return result;
+    });
+    keepImage(o, r, kvcore::ImageKind::WriteVerify, readBack);
+    if (!same) throw Failure{Outcome::Difference, QStringLiteral("Data Write NG!!")};
+    r.message = QStringLiteral("Data Write OK!!");
+}
+
+// The trace of the run into the --trace file; one that cannot be written is a warning.
+void writeTrace(const Options& o, Report& r) {
+    if (r.ok())
+        r.trace->succeeded(r.message);
+    else
+        r.trace->failed(r.message);
+    const QByteArray text = r.trace->text();
+    try {
+        platform::writeBlock(o.trace, text.constData(), text.size());
+        r.traceFile = o.trace;
+    } catch (const platform::EFileError& e) {
+        r.warnings << QStringLiteral("trace not written: ") + QString::fromStdString(e.what());
+    }
 }
 
 }  // namespace
@@ -95,6 +177,8 @@ Report runVerb(const Options& options, ProgressSink& progress) {
     QElapsedTimer clock;
     clock.start();
     Report r;
+    if (!options.trace.isEmpty())
+        r.trace = std::make_shared<kvcore::ProtocolTrace>(QStringLiteral("kvctl"), options.verb);
     try {
         const QString& v = options.verb;
         if (v == QLatin1String("read"))
@@ -104,7 +188,9 @@ Report runVerb(const Options& options, ProgressSink& progress) {
         else if (v == QLatin1String("verify"))
             verify(options, progress, r);
         else if (v == QLatin1String("erase"))
-            erase(options, r);
+            erase(options, progress, r);
+        else if (v == QLatin1String("restore"))
+            restore(options, progress, r);
         else if (v == QLatin1String("show"))
             show(options, progress, r);
         else if (v == QLatin1String("import"))
@@ -136,6 +222,7 @@ Report runVerb(const Options& options, ProgressSink& progress) {
     }
     r.verb = options.verb;
     r.start = start;
+    if (r.trace) writeTrace(options, r);
     r.durationMs = clock.elapsed();
     return r;
 }

@@ -44,10 +44,21 @@ using Exchange = std::function<kvcore::LinkResult(kvcore::MemoryProgrammer&, kvc
 void withModem(const Options& options, const ModelKit& kit, Report& report,
                const Exchange& exchange);
 
-// The whole memory read from the modem. Without `initialised` its format mark must be there
-// (Failure(NotInitialised)); with it, `initialised` tells whether it is.
+// The whole memory read from the modem, kept as a backup image. Without `initialised` its
+// format mark must be there (Failure(NotInitialised)); with it, `initialised` tells whether
+// it is.
 kvcore::MemoryImage readModem(const Options& options, const ModelKit& kit, Report& report,
                               ProgressSink& progress, bool* initialised = nullptr);
+
+// Keeps `image` as a backup of `kind` and names it in `report`, unless --no-backup; a save
+// that fails is a warning, never a failure.
+void keepImage(const Options& options, Report& report, kvcore::ImageKind kind,
+               const kvcore::MemoryImage& image);
+
+// Before a verb writes: the whole memory read and kept (unless --no-backup). A failed read
+// is returned and tells the report that nothing was written.
+kvcore::LinkResult backupBeforeWriting(const Options& options, Report& report,
+                                       ProgressSink& progress, kvcore::MemoryProgrammer& modem);
 
 // The verbs on files and the port list; each fills `report` as it goes and throws Failure
 // where it ends early.

@@ -5,6 +5,7 @@
 #include "cli/verbs.h"
 #include "core/pacedlink.h"
 #include "core/portsession.h"
+#include "core/trace.h"
 #include "platform/files.h"
 #include "serial/CommX.h"
 
@@ -71,6 +72,9 @@ void withModem(const Options& options, const ModelKit& kit, Report& report,
         report.bytesSent = counted.sent();
         report.bytesReceived = counted.received();
     };
+    // Before the session: the trace sees the port open and close.
+    std::optional<kvcore::TraceRecording> recording;
+    if (report.trace) recording.emplace(&comm, *report.trace);
     std::optional<kvcore::PortSession> session;
     try {
         session.emplace(comm);
@@ -83,7 +87,35 @@ void withModem(const Options& options, const ModelKit& kit, Report& report,
     session->close();
     count();
     if (r != kvcore::LinkResult::Ok)
-        throw Failure{Outcome::Communication, kvcore::commErrorMessage(r)};
+        throw Failure{Outcome::Communication, kvcore::commErrorMessage(r), report.detail};
+}
+
+void keepImage(const Options& options, Report& report, kvcore::ImageKind kind,
+               const kvcore::MemoryImage& image) {
+    if (options.noBackup) return;
+    QString error;
+    const QString file = kvcore::saveBackup(report.model, kind, image, &error);
+    if (file.isEmpty())
+        report.warnings << QStringLiteral("memory image not kept: ") + error;
+    else
+        report.backups.append({kind, file});
+}
+
+kvcore::LinkResult backupBeforeWriting(const Options& options, Report& report,
+                                       ProgressSink& progress, kvcore::MemoryProgrammer& modem) {
+    if (options.noBackup) return kvcore::LinkResult::Ok;
+    kvcore::MemoryImage before{};
+    const kvcore::LinkResult r =
+        modem.readMemory(before, [&](int percent) { progress.progress("Receive", percent); });
+    if (r != kvcore::LinkResult::Ok) {
+        progress.interrupted();
+        report.detail = QStringLiteral(
+            "The memory could not be read for its backup: nothing was "
+            "written.");
+        return r;
+    }
+    keepImage(options, report, kvcore::ImageKind::BeforeWrite, before);
+    return r;
 }
 
 kvcore::MemoryImage readModem(const Options& options, const ModelKit& kit, Report& report,
@@ -97,6 +129,7 @@ kvcore::MemoryImage readModem(const Options& options, const ModelKit& kit, Repor
         marked = modem.hasFormatMark(image);
         return r;
     });
+    keepImage(options, report, kvcore::ImageKind::Read, image);
     if (initialised)
         *initialised = marked;
     else if (!marked)

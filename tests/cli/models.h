@@ -96,6 +96,8 @@ struct Kv417rSide {
         return f;
     }
     static int erasedMarkAddress() { return kva::addr::Marker; }
+    static int calibrationFirst() { return kva::addr::Calibration; }
+    static int calibrationLast() { return kva::addr::Calibration + kva::kCalibrationSize - 1; }
 };
 
 struct Kv93xSide {
@@ -155,6 +157,8 @@ struct Kv93xSide {
         return f;
     }
     static int erasedMarkAddress() { return kvb::mem::kMark; }
+    static int calibrationFirst() { return kvb::mem::kCalibrationFirst; }
+    static int calibrationLast() { return kvb::mem::kCalibrationLast; }
 };
 
 }  // namespace kvtest

@@ -9,6 +9,7 @@
 #include "kvctl_run.h"
 #include "models.h"
 #include "testdir.h"
+#include "tracetext.h"
 
 namespace {
 
@@ -150,6 +151,10 @@ TYPED_TEST(ModemVerbs, Write) {
          false},
         {"silence", this->modemArgs("write") << "table.dat", Side::writeSilence(), 5,
          "communication-error", "Communication Error[1]!!", true},
+        {"silence during the writes",
+         this->modemArgs("write") << "--no-backup"
+                                  << "table.dat",
+         Side::writeSilence(), 5, "communication-error", "Communication Error[1]!!", true},
         {"read-back NG", this->modemArgs("write") << "table.dat", Side::readBackNg(), 1,
          "difference", "Data Write NG!!", true},
     };
@@ -254,6 +259,163 @@ TYPED_TEST(ModemVerbs, Erase) {
     const auto run = kvctl(this->modemArgs("erase") << "--yes"
                                                     << "--production");
     this->expectEnd(run, 1, "difference", "EEPROM INIT NG!!");
+}
+
+template <class Memory>
+QByteArray bytesOfMemory(const Memory& m) {
+    return QByteArray(reinterpret_cast<const char*>(m.data()), int(m.size()));
+}
+
+// The images a report names, as "kind:contents-in-hex".
+QStringList keptImages(const QJsonObject& report) {
+    QStringList kept;
+    for (const QJsonValue& b : report["backups"].toArray())
+        kept << b["kind"].toString() + ':' +
+                    QString::fromLatin1(kvtest::readFile(b["file"].toString()).toHex());
+    return kept;
+}
+
+// A write reads and keeps the memory it is about to replace, after the file's checks and
+// before its first write; the trace shows every byte of it.
+TYPED_TEST(ModemVerbs, WriteKeepsTheMemoryItReplaces) {
+    using Side = TypeParam;
+    kvtest::writeFile("table.dat", Side::file());
+    this->modem.setMemory(Side::golden());
+    const QString before = QString::fromLatin1(bytesOfMemory(Side::golden()).toHex());
+    auto run = kvctl(this->modemArgs("write") << "--trace"
+                                              << "write.trace"
+                                              << "table.dat");
+    this->expectEnd(run, 0, "ok", "Data Write OK!!");
+    const QString after = QString::fromLatin1(bytesOfMemory(this->modem.memory()).toHex());
+    EXPECT_EQ(keptImages(run.report),
+              (QStringList{"before-write:" + before, "write-verify:" + after}));
+    EXPECT_EQ(run.report["trace"].toString(), "write.trace");
+    EXPECT_TRUE(run.err.contains("memory image kept: ")) << run.err.toStdString();
+    const kvtest::TraceText t = kvtest::parseTrace(kvtest::readFile("write.trace"));
+    EXPECT_EQ(t.tx, kvtest::concatenated(this->modem.frames()));
+    EXPECT_EQ(t.rx, this->modem.sentBytes());
+    EXPECT_EQ(t.result, "ok: Data Write OK!!");
+    EXPECT_EQ(t.badLines, 0);
+    const auto frames = this->modem.frames();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.front(), frames.back()) << "the backup is read as the verify reads";
+
+    struct Case {
+        const char* what;
+        QStringList extra;
+        typename Side::Faults faults;
+        int exit;
+        size_t frames;  // 0: more than one
+        int images;
+    };
+    typename Side::Faults silent;
+    silent.silenceAfterBytes = 20;  // inside the backup read
+    const Case cases[] = {
+        {"the backup read fails: nothing is written", {}, silent, 5, 1, 0},
+        {"--no-backup: the first frame is a write", {"--no-backup"}, {}, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        this->modem.setMemory(Side::golden());
+        this->modem.arm(c.faults);
+        run = kvctl(this->modemArgs("write") << c.extra << "--trace"
+                                             << "write.trace"
+                                             << "table.dat");
+        EXPECT_EQ(run.exitCode, c.exit) << run.err.toStdString();
+        if (c.frames) {
+            EXPECT_EQ(this->modem.frames().size(), c.frames);
+        } else {
+            EXPECT_NE(this->modem.frames().front(), frames.front());
+        }
+        EXPECT_EQ(run.report["backups"].toArray().size(), c.images);
+        EXPECT_EQ(kvtest::parseTrace(kvtest::readFile("write.trace")).timeouts, c.exit ? 1 : 0);
+        if (c.exit) {
+            EXPECT_EQ(bytesOfMemory(this->modem.memory()), bytesOfMemory(Side::golden()));
+            EXPECT_EQ(run.report["detail"].toString(),
+                      "The memory could not be read for its backup: nothing was written.");
+        }
+    }
+
+    // A backup folder that cannot be written: the write goes on and says so.
+    this->modem.arm({});
+    kvtest::writeFile("plain-file", "");
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(kvtest::currentTestDir() + "/plain-file"));
+    run = kvctl(this->modemArgs("write") << "table.dat");
+    qputenv("XDG_DATA_HOME", data);
+    this->expectEnd(run, 0, "ok", "Data Write OK!!");
+    EXPECT_TRUE(run.report["backups"].toArray().isEmpty());
+    EXPECT_EQ(run.report["warnings"].toArray().size(), 2) << "the backup and the read-back";
+    EXPECT_TRUE(run.err.contains("warning: memory image not kept")) << run.err.toStdString();
+}
+
+// restore puts a backup image back: the table write's words, the calibration as the modem
+// has it; with --with-calibration, in production mode only, all 256 bytes.
+TYPED_TEST(ModemVerbs, Restore) {
+    using Side = TypeParam;
+    const auto modemHeld = Side::golden();
+    auto image = modemHeld;
+    const kvcore::MemoryImage table = Side::written(Side::differentTable(), QDate(2024, 2, 29));
+    for (int a = 0; a < 256; ++a)
+        if (a < Side::calibrationFirst() || a > Side::calibrationLast()) image[a] = table[a];
+    for (int a = Side::calibrationFirst(); a <= Side::calibrationLast(); ++a) image[a] ^= 0x5A;
+    image[0x90] ^= 0xFF;  // for the KV417R, a byte no table write sends
+    kvtest::writeFile("backup.img", bytesOfMemory(image));
+    kvtest::writeFile("short.img", bytesOfMemory(image).left(255));
+    kvtest::writeFile("erased.img", QByteArray(256, char(0xFF)));
+
+    struct Case {
+        const char* what;
+        QStringList args;
+        int exit;
+        bool sends;
+    };
+    const Case refused[] = {
+        {"calibration outside production mode", {"--with-calibration", "backup.img"}, 2, false},
+        {"an image of 255 bytes", {"short.img"}, 2, false},
+        {"an erased image", {"erased.img"}, 2, false},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        this->modem.setMemory(modemHeld);
+        const auto run = kvctl(this->modemArgs("restore") << c.args);
+        EXPECT_EQ(run.exitCode, c.exit) << run.err.toStdString();
+        EXPECT_TRUE(this->modem.frames().empty());
+    }
+
+    this->modem.setMemory(modemHeld);
+    auto run = kvctl(this->modemArgs("restore") << "backup.img");
+    this->expectEnd(run, 0, "ok", "Data Write OK!!");
+    auto held = this->modem.memory();
+    for (int a = 0; a < 256; ++a) {
+        const bool calibration = a >= Side::calibrationFirst() && a <= Side::calibrationLast();
+        if (calibration) {
+            EXPECT_EQ(held[a], modemHeld[a]) << "byte " << a << " untouched";
+        } else if (Side::compared(a)) {
+            EXPECT_EQ(held[a], image[a]) << "byte " << a;
+        }
+    }
+    EXPECT_EQ(keptImages(run.report).value(0),
+              "before-write:" + QString::fromLatin1(bytesOfMemory(modemHeld).toHex()));
+
+    this->modem.setMemory(modemHeld);
+    run = kvctl(this->modemArgs("restore") << "--with-calibration"
+                                           << "--production"
+                                           << "backup.img");
+    this->expectEnd(run, 0, "ok", "Data Write OK!!");
+    EXPECT_EQ(bytesOfMemory(this->modem.memory()), bytesOfMemory(image));
+    EXPECT_EQ(this->modem.frames().size(), 1u + 128u + 1u);
+
+    // A modem that keeps one calibration byte: the whole compare sees it.
+    typename Side::Faults stuck;
+    stuck.stuckAddress = Side::calibrationFirst();
+    stuck.stuckValue = static_cast<uint8_t>(image[Side::calibrationFirst()] ^ 1);
+    this->modem.setMemory(modemHeld);
+    this->modem.arm(stuck);
+    run = kvctl(this->modemArgs("restore") << "--with-calibration"
+                                           << "--production"
+                                           << "backup.img");
+    this->expectEnd(run, 1, "difference", "Data Write NG!!");
 }
 
 }  // namespace
