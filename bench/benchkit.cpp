@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -219,6 +221,10 @@ int runBenchmark(int argc, char** argv, const QString& model,
                  const std::function<void(const Options&)>& body) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Every command keeps its trace and the images it reads, as in use, but not in the home.
+    const QTemporaryDir kept;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(kept.filePath(QStringLiteral("state"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(kept.filePath(QStringLiteral("data"))));
     const QString modemProgram = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                           : QCoreApplication::applicationDirPath() + "/kvmodem";
     Options options;

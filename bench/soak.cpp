@@ -3,6 +3,7 @@
 //
 // usage: soak a|b [commands, default 1000] [seed, default 1] [--line-timing]
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,9 @@ int main(int argc, char** argv) {
     // The tools read their small files from the current folder: a fresh one.
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
+    // The traces and images every command keeps stay in that folder too.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(QStringLiteral("state"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
     const kvsoak::Figures f = b ? kvsoak::SoakRun<kvsoak::SoakB>(seed, lineTiming).run(commands)
                                 : kvsoak::SoakRun<kvsoak::SoakA>(seed, lineTiming).run(commands);
     kvsoak::print(b ? "kvprog_b" : "kvprog_a", f, lineTiming);
