@@ -109,9 +109,8 @@ kvcore::LinkResult backupBeforeWriting(const Options& options, Report& report,
         modem.readMemory(before, [&](int percent) { progress.progress("Receive", percent); });
     if (r != kvcore::LinkResult::Ok) {
         progress.interrupted();
-        report.detail = QStringLiteral(
-            "The memory could not be read for its backup: nothing was "
-            "written.");
+        report.detail =
+            QStringLiteral("The memory could not be read for its backup: nothing was written.");
         return r;
     }
     keepImage(options, report, kvcore::ImageKind::BeforeWrite, before);
