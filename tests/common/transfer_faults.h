@@ -27,7 +27,9 @@
 // Include this header in one source file of a test program only.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -290,7 +292,14 @@ TYPED_TEST_P(MainWindowTransfer, SaveTraceWritesTheLastCommandsTrace) {
     auto& w = *this->window;
     FileDialogScript dialogs;
     dialogs.answers = {QStringLiteral("support"), QStringLiteral("support")};
-    w.SaveTrace1Click();
+    // The COM menu's last item, after a separator.
+    const QList<QAction*> com = w.template findChild<QMenu*>("Com1")->actions();
+    ASSERT_GE(com.size(), 2);
+    ASSERT_NE(w.SaveTrace1, nullptr);
+    EXPECT_EQ(com.last(), w.SaveTrace1);
+    EXPECT_EQ(w.SaveTrace1->text(), "Save &Trace...");
+    EXPECT_TRUE(com[com.size() - 2]->isSeparator());
+    w.SaveTrace1->trigger();
     this->expectOneBox(platform::MsgKind::Information,
                        "No modem command has run yet: there is no trace to save.");
     EXPECT_TRUE(dialogs.requests.empty());
@@ -303,7 +312,7 @@ TYPED_TEST_P(MainWindowTransfer, SaveTraceWritesTheLastCommandsTrace) {
     this->modem.arm({});
     w.ReceivePCKV1Click();  // the last command
     this->forgetLogAndBoxes();
-    w.SaveTrace1Click();
+    w.SaveTrace1->trigger();
     EXPECT_TRUE(this->boxes.boxes.isEmpty()) << this->boxes.texts().join('|').toStdString();
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(dialogs.requests[0].kind, platform::FileDialogKind::Save);
