@@ -189,7 +189,7 @@ void TMainFormBase::SaveTrace1Click() {
         // saved.
         const QByteArray text = traces_.lastText();
         platform::TSaveDialog dialog(this);
-        dialog.Filter = QStringLiteral("Trace File[*.txt]|*.txt|All Files{*.*]|*.*");
+        dialog.Filter = QStringLiteral("Trace File[*.txt]|*.txt|All Files[*.*]|*.*");
         dialog.DefaultExt = QStringLiteral("txt");
         dialog.FileName = traces_.lastName();
         if (!dialog.Execute()) return;
