@@ -29,8 +29,9 @@ PortSession::~PortSession() {
 void PortSession::close() {
     if (!open_) return;
     open_ = false;
-    comm_.Close();  // never throws: it only stops what Open started
+    // Timed when the command lets the port go, not when the component's threads have ended.
     if (ProtocolTrace* const trace = traceOf(&comm_)) trace->portClosed();
+    comm_.Close();  // never throws: it only stops what Open started
 }
 
 }  // namespace kvcore
