@@ -1,6 +1,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "cli/interrupt.h"
 #include "cli/port.h"
 #include "cli/verbs.h"
 #include "core/pacedlink.h"
@@ -58,6 +59,15 @@ void writeOutput(Report& report, const QString& path, const QByteArray& bytes) {
     report.outputFiles << path;
 }
 
+Failure interruptedFailure(const QString& verb) {
+    QString detail;
+    if (verb == QLatin1String("write"))
+        detail = QStringLiteral("the write stopped part-way: the modem may hold part of the file");
+    else if (verb == QLatin1String("erase"))
+        detail = QStringLiteral("the erase stopped part-way: the modem may be partly erased");
+    return {Outcome::Interrupted, QStringLiteral("Interrupted"), detail};
+}
+
 void withModem(const Options& options, const ModelKit& kit, Report& report,
                const Exchange& exchange) {
     const PortTarget target = parsePort(options.port);
@@ -79,7 +89,14 @@ void withModem(const Options& options, const ModelKit& kit, Report& report,
                       QString::fromStdString(e.detail())};
     }
     const std::unique_ptr<kvcore::MemoryProgrammer> modem = kit.programmer(counted);
-    const kvcore::LinkResult r = exchange(*modem, counted);
+    kvcore::LinkResult r = kvcore::LinkResult::Ok;
+    try {
+        r = exchange(*modem, counted);
+    } catch (const Interrupted&) {
+        session->close();
+        count();
+        throw interruptedFailure(options.verb);
+    }
     session->close();
     count();
     if (r != kvcore::LinkResult::Ok)
