@@ -170,6 +170,13 @@ void settle(int ms) {
     platform::WaitMs(static_cast<uint32_t>(ms));
 }
 
+double childrenCpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
 double pacingBoundMs(const Phase& phase) {
     return phase.sent * kSendMsPerByte + phase.received * kReceiveMsPerByte + kOpenCloseMs;
 }
