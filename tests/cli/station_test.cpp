@@ -122,7 +122,12 @@ TEST(Station, AStopMidWriteLeavesNoPortOpenAndTheLogWhole) {
     kvtest::writeFile("table.dat", Side::file());
     for (const int sig : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(sig);
-        QFile::remove("units.jsonl");
+        if (sig == SIGTERM) {
+            // The log goes on from the run before, whose last line lost its line end.
+            QByteArray earlier = kvtest::readFile("units.jsonl");
+            earlier.chop(1);
+            kvtest::writeFile("units.jsonl", earlier);
+        }
         Modem modem(1, Machine::erasedMemory());
         kvtest::KvctlProcess k(kStation + QStringList{"table.dat"});
         ASSERT_TRUE(waitUntil([&] { return framesOf(modem, Machine::kWriteWord) >= 20; }));
@@ -133,10 +138,10 @@ TEST(Station, AStopMidWriteLeavesNoPortOpenAndTheLogWhole) {
         EXPECT_EQ(run.exitCode, 130) << run.err.toStdString();
         EXPECT_TRUE(run.out.contains("\n1: 0 done, 1 failed\n")) << run.out.toStdString();
         const QList<QJsonObject> lines = logLines();
-        ASSERT_EQ(lines.size(), 1);
-        const QJsonObject report = lines[0]["report"].toObject();
-        EXPECT_FALSE(lines[0]["done"].toBool());
-        EXPECT_TRUE(lines[0]["unit"].isNull());
+        ASSERT_EQ(lines.size(), sig == SIGINT ? 1 : 2);
+        const QJsonObject report = lines.last()["report"].toObject();
+        EXPECT_FALSE(lines.last()["done"].toBool());
+        EXPECT_TRUE(lines.last()["unit"].isNull());
         EXPECT_EQ(report["result"].toString(), "interrupted");
         EXPECT_GT(report["bytes_sent"].toInt(), 20 * 8);
         EXPECT_FALSE(holdsTheFile(modem)) << "the write was not cut short";
