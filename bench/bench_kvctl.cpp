@@ -24,19 +24,11 @@ struct Run {
     int sent, received;
 };
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString kvmodem = argc > 1 ? QString::fromLocal8Bit(argv[1]) : dir + "/kvmodem";
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    const QString kvctl = dir + "/kvctl";
+    const auto [kvmodem, kvctl, rounds] = bench::kvctlBenchArgs(argc, argv);
     QTemporaryDir work;
 
     for (const bench::KvctlModel& m : bench::kKvctlModels) {
@@ -80,8 +72,8 @@ int main(int argc, char** argv) {
         }
         for (const Run& r : runs)
             std::printf("%s %-12s median of %d: wall %7.1f ms  ratio %.3f  cpu %.2f %%\n", m.name,
-                        r.name, rounds, median(walls[r.name]), median(ratios[r.name]),
-                        median(cpus[r.name]));
+                        r.name, rounds, bench::median(walls[r.name]), bench::median(ratios[r.name]),
+                        bench::median(cpus[r.name]));
     }
     return 0;
 }

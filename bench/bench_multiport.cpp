@@ -112,19 +112,11 @@ Run runOnce(const QString& kvctl, const QStringList& arguments) {
     return r;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString kvmodem = argc > 1 ? QString::fromLocal8Bit(argv[1]) : dir + "/kvmodem";
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    const QString kvctl = dir + "/kvctl";
+    const auto [kvmodem, kvctl, rounds] = bench::kvctlBenchArgs(argc, argv);
     QTemporaryDir work;
     std::printf("machine: %d cores; figures are medians of %d rounds\n",
                 QThread::idealThreadCount(), rounds);
@@ -170,11 +162,12 @@ int main(int argc, char** argv) {
                 child.push_back(r.largestChildKb);
                 all.push_back(r.allKb);
             }
-            const double w = median(wall);
+            const double w = bench::median(wall);
             if (n == 1) wallOfOne = w;
             std::printf("%5d %9.0f %8.3f %9.3f %9.2f %10.0f %11.0f %11.0f %11.0f  %s, %s\n", n, w,
-                        w / bound, w / wallOfOne, median(cpu), median(cpuMs), median(parent),
-                        median(child), median(all), before.constData(), loadAverage().constData());
+                        w / bound, w / wallOfOne, bench::median(cpu), bench::median(cpuMs),
+                        bench::median(parent), bench::median(child), bench::median(all),
+                        before.constData(), loadAverage().constData());
             std::fflush(stdout);
         }
     }

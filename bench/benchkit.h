@@ -52,6 +52,16 @@ inline constexpr KvctlModel kKvctlModels[] = {
     {"KV417R", 70 * 8, 69 * 3 + 3 + 256 + 1, 8, 3 + 256 + 1},
     {"KV935R", 120 * 15, 119 + 1 + 256, 15, 1 + 256}};
 
+// The command line of the kvctl benchmarks: [kvmodem path] [rounds], kvmodem and kvctl
+// beside the benchmark by default.
+struct KvctlBenchArgs {
+    QString kvmodem, kvctl;
+    int rounds = 3;
+};
+KvctlBenchArgs kvctlBenchArgs(int argc, char** argv);
+
+double median(std::vector<double> values);
+
 // CPU time (user + system) of the children this process has waited for, their own waited-for
 // children included, in milliseconds.
 double childrenCpuMs();

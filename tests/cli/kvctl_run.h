@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 
 namespace kvtest {
 
@@ -50,6 +51,16 @@ class KvctlProcess {
     QProcess process_;
     QByteArray err_;
 };
+
+// Polls what the emulators saw while kvctl runs: true once `done()` holds, false after 30 s.
+template <class Done>
+bool waitUntil(Done done) {
+    for (int i = 0; i < 3000; ++i) {
+        if (done()) return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
 
 // True while process `pid` exists and is no zombie.
 bool processAlive(qint64 pid);

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QThread>
 
 #include "cli/multiport.h"
 #include "emulator.h"
@@ -35,25 +34,6 @@ struct Modems {
     std::vector<std::unique_ptr<Modem>> all;
 };
 
-// Whether the modem holds what a write of Side::file() leaves in it.
-bool holdsTheFile(Modem& m) {
-    const auto memory = m.memory();
-    const kvcore::MemoryImage expected = Side::written(Side::table(), QDate::currentDate());
-    for (int a = 0; a < 256; ++a)
-        if (Side::compared(a) && memory[a] != expected[a]) return false;
-    return true;
-}
-
-// Polls what the emulator saw; true once `done` holds, false after 30 s.
-template <class Done>
-bool waitUntil(Done done) {
-    for (int i = 0; i < 3000; ++i) {
-        if (done()) return true;
-        QThread::msleep(10);
-    }
-    return false;
-}
-
 QStringList stdoutLines(const kvtest::KvctlRun& run) {
     return QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
 }
@@ -74,7 +54,7 @@ TEST(SeveralPorts, FourModemsOneSilent) {
         const QJsonObject r = run.reports[i].toObject();
         EXPECT_EQ(r["port"].toString(), QString::number(i + 1));
         EXPECT_EQ(r["message"].toString(), i == 2 ? "Communication Error[1]!!" : "Data Write OK!!");
-        EXPECT_EQ(holdsTheFile(modems[i]), i != 2);
+        EXPECT_EQ(kvtest::holdsTheFile<Side>(modems[i]), i != 2);
     }
     EXPECT_TRUE(run.err.contains("4: progress Receive 100\n")) << run.err.toStdString();
 
@@ -92,7 +72,7 @@ TEST(SeveralPorts, AnAdapterPulledMidWriteWhileThreeOthersFinish) {
     kvtest::writeFile("table.dat", Side::file());
     kvtest::KvctlProcess k(QStringList{"write", "--model", "KV417R", "--json", "table.dat"} +
                            modems.portArguments());
-    ASSERT_TRUE(waitUntil([&] { return modems[1].frames().size() >= 20; }));
+    ASSERT_TRUE(kvtest::waitUntil([&] { return modems[1].frames().size() >= 20; }));
     modems[1].unplug();
     const auto run = k.finish();
     EXPECT_EQ(run.exitCode, 5);
@@ -100,7 +80,7 @@ TEST(SeveralPorts, AnAdapterPulledMidWriteWhileThreeOthersFinish) {
     EXPECT_EQ(run.reports[1].toObject()["result"].toString(), "communication-error");
     for (int i : {0, 2, 3}) {
         EXPECT_EQ(run.reports[i].toObject()["message"].toString(), "Data Write OK!!") << i;
-        EXPECT_TRUE(holdsTheFile(modems[i])) << i;
+        EXPECT_TRUE(kvtest::holdsTheFile<Side>(modems[i])) << i;
     }
 }
 
@@ -167,7 +147,7 @@ TEST(SeveralPorts, APortThatHangsOrCrashesIsStoppedAndReported) {
     kvtest::KvctlProcess k(
         QStringList{"write", "--model", "KV417R", "--json", "--watchdog", "3", "table.dat"} +
         modems.portArguments());
-    ASSERT_TRUE(waitUntil(
+    ASSERT_TRUE(kvtest::waitUntil(
         [&] { return modems[0].frames().size() >= 5 && modems[1].frames().size() >= 5; }));
     const qint64 hung = workerOf(k, "1");
     const qint64 crashed = workerOf(k, "2");
@@ -193,7 +173,7 @@ TEST(SeveralPorts, APortThatHangsOrCrashesIsStoppedAndReported) {
             EXPECT_TRUE(r["detail"].isNull());
         }
     }
-    EXPECT_TRUE(holdsTheFile(modems[2]));
+    EXPECT_TRUE(kvtest::holdsTheFile<Side>(modems[2]));
     EXPECT_FALSE(kvtest::processAlive(hung));
     EXPECT_FALSE(kvtest::processAlive(crashed));
 }

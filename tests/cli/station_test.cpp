@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QJsonDocument>
-#include <QThread>
 
 #include "emulator.h"
 #include "kvctl_run.h"
@@ -40,25 +39,8 @@ QList<QJsonObject> logLines() {
     return lines;
 }
 
-template <class Done>
-bool waitUntil(Done done) {
-    for (int i = 0; i < 3000; ++i) {
-        if (done()) return true;
-        QThread::msleep(10);
-    }
-    return false;
-}
-
 int framesOf(Modem& modem, uint8_t command) {
     return modem.with([&](Machine& m) { return m.countFrames(command); });
-}
-
-bool holdsTheFile(Modem& m) {
-    const auto memory = m.memory();
-    const kvcore::MemoryImage expected = Side::written(Side::table(), QDate::currentDate());
-    for (int a = 0; a < 256; ++a)
-        if (Side::compared(a) && memory[a] != expected[a]) return false;
-    return true;
 }
 
 TEST(Station, UnitsInARowAndAFailingUnitThatIsNotCounted) {
@@ -78,7 +60,7 @@ TEST(Station, UnitsInARowAndAFailingUnitThatIsNotCounted) {
     ASSERT_TRUE(k.waitForErr("1: unit 1 done, Data Write OK!!")) << k.err().toStdString();
     // While it stays there it is read, never written again.
     modem.arm({});
-    ASSERT_TRUE(waitUntil([&] { return framesOf(modem, Machine::kReadAll) >= 2; }));
+    ASSERT_TRUE(kvtest::waitUntil([&] { return framesOf(modem, Machine::kReadAll) >= 2; }));
     EXPECT_EQ(framesOf(modem, Machine::kWriteWord), 0);
 
     // Taken out; the next unit keeps one word it is sent, and fails its verify.
@@ -92,7 +74,7 @@ TEST(Station, UnitsInARowAndAFailingUnitThatIsNotCounted) {
     modem.setMemory(Machine::erasedMemory());
     modem.arm({});
     ASSERT_TRUE(k.waitForErr("1: unit 2 done, Data Write OK!!")) << k.err().toStdString();
-    EXPECT_TRUE(holdsTheFile(modem));
+    EXPECT_TRUE(kvtest::holdsTheFile<Side>(modem));
 
     // A stop between units.
     ::kill(pid_t(k.pid()), SIGTERM);
@@ -130,7 +112,7 @@ TEST(Station, AStopMidWriteLeavesNoPortOpenAndTheLogWhole) {
         }
         Modem modem(1, Machine::erasedMemory());
         kvtest::KvctlProcess k(kStation + QStringList{"table.dat"});
-        ASSERT_TRUE(waitUntil([&] { return framesOf(modem, Machine::kWriteWord) >= 20; }));
+        ASSERT_TRUE(kvtest::waitUntil([&] { return framesOf(modem, Machine::kWriteWord) >= 20; }));
         const QList<qint64> workers = k.children();
         ASSERT_EQ(workers.size(), 1);
         ::kill(pid_t(k.pid()), sig);
@@ -144,7 +126,7 @@ TEST(Station, AStopMidWriteLeavesNoPortOpenAndTheLogWhole) {
         EXPECT_TRUE(lines.last()["unit"].isNull());
         EXPECT_EQ(report["result"].toString(), "interrupted");
         EXPECT_GT(report["bytes_sent"].toInt(), 20 * 8);
-        EXPECT_FALSE(holdsTheFile(modem)) << "the write was not cut short";
+        EXPECT_FALSE(kvtest::holdsTheFile<Side>(modem)) << "the write was not cut short";
         EXPECT_FALSE(kvtest::processAlive(workers[0]));
         // Nobody holds the port any more.
         const auto after = kvctl({"read", "--model", "KV417R", "--port", "1", "--image", "x.img"});
