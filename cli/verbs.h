@@ -40,9 +40,6 @@ bool production(const Options& options, const ModelKit& kit);
 // Failure(OutputFailed) when it cannot be written.
 void writeOutput(Report& report, const QString& path, const QByteArray& bytes);
 
-// The end of an exchange that a stop request cut short, in the words of the verb.
-Failure interruptedFailure(const QString& verb);
-
 // Opens the port of `options` on the modem line and runs `exchange` on the model's
 // programmer through a counting channel; the port is closed on every way out. Fills the
 // port, device and byte counts of `report`; Failure(PortUnavailable) when the port cannot be

@@ -59,6 +59,9 @@ void writeOutput(Report& report, const QString& path, const QByteArray& bytes) {
     report.outputFiles << path;
 }
 
+namespace {
+
+// The end of an exchange that a stop request cut short, in the words of the verb.
 Failure interruptedFailure(const QString& verb) {
     QString detail;
     if (verb == QLatin1String("write"))
@@ -67,6 +70,8 @@ Failure interruptedFailure(const QString& verb) {
         detail = QStringLiteral("the erase stopped part-way: the modem may be partly erased");
     return {Outcome::Interrupted, QStringLiteral("Interrupted"), detail};
 }
+
+}  // namespace
 
 void withModem(const Options& options, const ModelKit& kit, Report& report,
                const Exchange& exchange) {
