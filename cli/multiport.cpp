@@ -142,8 +142,8 @@ QString perPortPath(const QString& path, const QString& port) {
 QStringList workerArguments(const Options& o, const QString& port) {
     QStringList a{o.verb, QStringLiteral("--worker"), QStringLiteral("--port"), port};
     if (!o.model.isEmpty()) a << QStringLiteral("--model") << o.model;
-    // Every option that names a file to write names one per port. A trace of each port's
-    // bytes is such a file too.
+    // Every option that names a file to write names one per port, through perPortPath(): the
+    // outputs here, and a trace of each port's bytes (--trace FILE) the same way.
     if (!o.output.isEmpty()) a << QStringLiteral("-o") << perPortPath(o.output, port);
     if (!o.image.isEmpty()) a << QStringLiteral("--image") << perPortPath(o.image, port);
     if (o.yes) a << QStringLiteral("--yes");

@@ -92,7 +92,7 @@ const QList<OptionSpec>& optionSpecs() {
          "more ports, one a line; a line that begins with # is a comment"},
         {Station, {"station"}, nullptr, "the production station's loop, until Ctrl-C"},
         {Station, {"log"}, "FILE", "the station's log: one JSON line per unit, appended"},
-        {Watchdog, {"watchdog"}, "SECONDS", "stop a port's run that shows no sign of life (60)"},
+        {Watchdog, {"watchdog"}, "S", "stop a port's run silent for S seconds (60)"},
         {Output, {"o", "output"}, "FILE", "the settings file to write"},
         {Image, {"image"}, "FILE.img", "also write the raw 256-byte memory image"},
         {Base, {"base"}, "FILE.dat", "take the set-mode values from this settings file"},

@@ -1,8 +1,11 @@
 // kvctl on several ports at once against emulated modems on COM1..COMn: each port's result,
 // the exit code of the whole, and the memory each modem is left with when another port
 // falls silent, loses its adapter, hangs or crashes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -65,6 +68,43 @@ TEST(SeveralPorts, FourModemsOneSilent) {
     EXPECT_EQ(stdoutLines(text),
               (QStringList{"1: Data Compare Finish", "2: Data Compare Finish",
                            "3: Communication Error[1]!!", "4: Data Compare Finish"}));
+}
+
+TEST(SeveralPorts, ATerminalShowsABarPerPortRedrawnInPlace) {
+    Modems modems(2);
+    modems[0].setMemory(Side::golden());
+    modems[1].setMemory(Side::golden());
+    // stderr on a pseudo-terminal of the test's own.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+    const QByteArray slave = ::ptsname(master);
+    QProcess p;
+    p.setChildProcessModifier([&slave] {
+        const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+        if (fd >= 0) ::dup2(fd, STDERR_FILENO);
+    });
+    p.start(KV_BUILD_DIR "/kvctl",
+            {"read", "--model", "KV417R", "--port", "1", "--port", "2", "-o", "got.dat"});
+    QByteArray screen;
+    const auto drain = [&] {
+        pollfd f{master, POLLIN, 0};
+        char buffer[4096];
+        while (::poll(&f, 1, 0) > 0 && (f.revents & POLLIN)) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) break;
+            screen.append(buffer, n);
+        }
+    };
+    for (int i = 0; i < 3000 && !p.waitForFinished(10); ++i) drain();
+    drain();
+    ::close(master);
+    EXPECT_EQ(p.exitCode(), 0) << screen.toStdString();
+    EXPECT_TRUE(screen.contains("\x1b[2A")) << "no redraw in place";
+    for (const char* line :
+         {"1  Receive  [", "2  Receive  [", "1  Receive Finished", "2  Receive Finished"})
+        EXPECT_TRUE(screen.contains(line)) << line;
+    EXPECT_FALSE(screen.contains("progress ")) << "plain lines on a terminal";
 }
 
 TEST(SeveralPorts, AnAdapterPulledMidWriteWhileThreeOthersFinish) {
