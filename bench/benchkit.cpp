@@ -172,6 +172,27 @@ void settle(int ms) {
     platform::WaitMs(static_cast<uint32_t>(ms));
 }
 
+KvctlBenchArgs kvctlBenchArgs(int argc, char** argv) {
+    KvctlBenchArgs a;
+    const QString dir = QCoreApplication::applicationDirPath();
+    a.kvmodem = argc > 1 ? QString::fromLocal8Bit(argv[1]) : dir + "/kvmodem";
+    a.rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    a.kvctl = dir + "/kvctl";
+    return a;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double childrenCpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
 double pacingBoundMs(const Phase& phase) {
     return phase.sent * kSendMsPerByte + phase.received * kReceiveMsPerByte + kOpenCloseMs;
 }

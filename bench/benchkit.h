@@ -40,6 +40,32 @@ struct Phase {
     int received;
 };
 
+// kvctl's write (with its read-back) and read of each model family, and the bytes each
+// moves on the line.
+struct KvctlModel {
+    const char* name;
+    int writeSent, writeReceived, readSent, readReceived;
+};
+// KV417R: 70 frames of 8 bytes, 69 acknowledges of 3, then 3 + 256 + 1; a read 8 and 260.
+// KV93x: 120 frames of 15 bytes, 119 acknowledges of 1, then 1 + 256; a read 15 and 257.
+inline constexpr KvctlModel kKvctlModels[] = {
+    {"KV417R", 70 * 8, 69 * 3 + 3 + 256 + 1, 8, 3 + 256 + 1},
+    {"KV935R", 120 * 15, 119 + 1 + 256, 15, 1 + 256}};
+
+// The command line of the kvctl benchmarks: [kvmodem path] [rounds], kvmodem and kvctl
+// beside the benchmark by default.
+struct KvctlBenchArgs {
+    QString kvmodem, kvctl;
+    int rounds = 3;
+};
+KvctlBenchArgs kvctlBenchArgs(int argc, char** argv);
+
+double median(std::vector<double> values);
+
+// CPU time (user + system) of the children this process has waited for, their own waited-for
+// children included, in milliseconds.
+double childrenCpuMs();
+
 // The pacing bound of a phase: every sent byte is followed by a pause of 2 ms, every
 // received byte takes 11 bits at 9600 bit/s, and Open and Close wait 100 + 2 x 100 ms.
 double pacingBoundMs(const Phase& phase);

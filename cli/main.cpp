@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/multiport.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/verbs.h"
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
         std::printf("kvctl %s\n", qPrintable(kvctl::toolVersion()));
         return 0;
     }
+    if (parsed.options.worker) return kvctl::runWorker(parsed.options);
+    if (kvctl::runsPerPort(parsed.options)) return kvctl::runPerPort(parsed.options);
     const std::unique_ptr<kvctl::ProgressSink> progress = kvctl::progressFor(stderr);
     const kvctl::Report report = kvctl::runVerb(parsed.options, *progress);
     kvctl::printReport(report, parsed.options, stdout, stderr);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "cli/kit.h"
+#include "cli/multiport.h"
 
 namespace kvctl {
 namespace {
@@ -19,6 +20,9 @@ enum Opt : unsigned {
     Trace = 1 << 8,
     NoBackup = 1 << 9,
     WithCalibration = 1 << 10,
+    Ports = 1 << 11,    // several ports at once (multiport.h)
+    Station = 1 << 12,  // --station and its --log (station.h)
+    Watchdog = 1 << 13,
 };
 
 struct Verb {
@@ -31,20 +35,22 @@ struct Verb {
 };
 
 const Verb kVerbs[] = {
-    {"read", "read --model M --port P [-o FILE.dat] [--image FILE.img]",
+    {"read", "read --model M --port P [--port P ...] [-o FILE.dat] [--image FILE.img]",
      "Reads the modem (the windows' Receive) into a settings file, as Save As writes it after "
      "a Receive, and/or into its raw 256-byte memory image.",
-     Model | Port | Output | Image | Trace, 0, 0, nullptr},
-    {"write", "write --model M --port P [--no-backup] FILE.dat",
+     Model | Port | Ports | Watchdog | Output | Image | Trace, 0, 0, nullptr},
+    {"write",
+     "write --model M --port P [--port P ...] [--station --log FILE] [--no-backup] FILE.dat",
      "Writes a settings file into the modem (the windows' Transmit) after the same checks, "
      "then reads the memory back and compares every byte written. Before the first write it "
      "reads the whole memory and keeps it as a backup image. Exit 0 only when the compare "
-     "passed.",
-     Model | Port | Trace | NoBackup, 1, 1, "FILE.dat"},
-    {"verify", "verify --model M --port P FILE.dat",
+     "passed. With --station, the production station's loop: on every port, wait for a "
+     "modem, write and verify it, log it, wait for it to be removed, and again.",
+     Model | Port | Ports | Watchdog | Station | Trace | NoBackup, 1, 1, "FILE.dat"},
+    {"verify", "verify --model M --port P [--port P ...] FILE.dat",
      "Reads the modem and compares it with a settings file field by field, plus any byte no "
      "field explains. Exit 0 only when they match.",
-     Model | Port | Trace, 1, 1, "FILE.dat"},
+     Model | Port | Ports | Watchdog | Trace, 1, 1, "FILE.dat"},
     {"show", "show FILE.dat | --model M --port P [--format text|json|csv]",
      "Shows a settings file, or a modem's memory, as the grid and the set-mode controls show "
      "it. The model of a file is known from its size (824 bytes: KV417R, 800: KV93x).",
@@ -54,11 +60,11 @@ const Verb kVerbs[] = {
      "writes), each row checked as Set checks it; the set-mode values come from --base or "
      "the defaults. One bad cell refuses the whole table and writes nothing.",
      Model | Output | Base, 1, 1, "TABLE.csv"},
-    {"erase", "erase --model M --port P --yes [--no-backup]",
+    {"erase", "erase --model M --port P [--port P ...] --yes [--no-backup]",
      "The factory window's EEPROM INIT: every byte of the modem's memory becomes FF, then it "
      "is read back and checked. Refused without --yes, and outside production mode. The "
      "memory is kept as a backup image first.",
-     Model | Port | Yes | Trace | NoBackup, 0, 0, nullptr},
+     Model | Port | Ports | Watchdog | Yes | Trace | NoBackup, 0, 0, nullptr},
     {"restore", "restore --model M --port P [--with-calibration] [--no-backup] IMAGE.img",
      "Writes a 256-byte memory image (a backup) back into the modem with the words a table "
      "write sends, the calibration untouched, then reads the memory back and compares those "
@@ -92,6 +98,13 @@ const QList<OptionSpec>& optionSpecs() {
     static const QList<OptionSpec> specs = {
         {Model, {"model"}, "M", "the modem model: KV417R, KV938R, KV935R or KV931R"},
         {Port, {"port"}, "P", "port number n (COMn, as the windows resolve it) or a device path"},
+        {Ports,
+         {"ports"},
+         "FILE",
+         "more ports, one a line; a line that begins with # is a comment"},
+        {Station, {"station"}, nullptr, "the production station's loop, until Ctrl-C"},
+        {Station, {"log"}, "FILE", "the station's log: one JSON line per unit, appended"},
+        {Watchdog, {"watchdog"}, "S", "stop a port's run silent for S seconds (60)"},
         {Output, {"o", "output"}, "FILE", "the settings file to write"},
         {Image, {"image"}, "FILE.img", "also write the raw 256-byte memory image"},
         {Base, {"base"}, "FILE.dat", "take the set-mode values from this settings file"},
@@ -109,7 +122,8 @@ const QList<OptionSpec>& optionSpecs() {
 }
 
 const char* const kCommon =
-    "  --json          print one JSON report on stdout (schema in kvctl(1))\n"
+    "  --json          print the JSON report on stdout, an array of them with several ports\n"
+    "                  (schema in kvctl(1))\n"
     "  --production    production mode, as the marker file in the current folder gives it\n"
     "  -h, --help      this help\n";
 
@@ -123,9 +137,15 @@ QString optionLine(const OptionSpec& s) {
     return QStringLiteral("  %1%2\n").arg(names, -16).arg(QLatin1String(s.help));
 }
 
+const char* const kSeveralPorts =
+    "With more than one port the verb runs on all of them at once, each port on its own: one "
+    "result per port (--json: an array of reports), the exit code the most serious of them.";
+
 QString verbHelp(const Verb& v) {
-    QString text = QStringLiteral("usage: kvctl %1\n\n%2\n\noptions:\n")
+    QString text = QStringLiteral("usage: kvctl %1\n\n%2\n\n")
                        .arg(QLatin1String(v.synopsis), QLatin1String(v.summary));
+    if (v.options & Ports) text += QLatin1String(kSeveralPorts) + QStringLiteral("\n\n");
+    text += QStringLiteral("options:\n");
     for (const OptionSpec& s : optionSpecs())
         if (v.options & s.bit) text += optionLine(s);
     return text + QLatin1String(kCommon);
@@ -142,7 +162,9 @@ QString generalHelp() {
         "\n'kvctl VERB --help' tells more of each. Also: kvctl --version.\n"
         "Exit codes: 0 success, 1 difference or read-back NG, 2 usage or input file, 3 setting\n"
         "refused, 4 port cannot be opened, 5 communication error, 6 modem not initialised,\n"
-        "7 output file not written. See kvctl(1).\n");
+        "7 output file not written, 8 a port's run crashed or stopped answering, 130 interrupted.\n"
+        "With several ports: the most serious, in the order 130, 8, 5, 4, 6, 1, 7, 3, 2.\n"
+        "See kvctl(1).\n");
     return text;
 }
 
@@ -189,6 +211,7 @@ Parsed parseCommandLine(const QStringList& arguments) {
                                     : QCommandLineOption(s.names, s.help));
     p.addOption({"json", "JSON report"});
     p.addOption({"production", "production mode"});
+    if (verb->options & Port) p.addOption({"worker", "one port's run under several"});
     p.addOption({{"h", "help"}, "help"});
     if (!p.parse(QStringList{QStringLiteral("kvctl")} + arguments.mid(1)))
         throw UsageError(p.errorText().toStdString());
@@ -204,7 +227,12 @@ Parsed parseCommandLine(const QStringList& arguments) {
         return (verb->options & bit) ? p.value(QLatin1String(name)) : QString();
     };
     o.model = value(Model, "model");
-    o.port = value(Port, "port");
+    if (verb->options & Port) o.ports = p.values(QStringLiteral("port"));
+    if (verb->options & Ports && p.isSet("ports")) o.ports += readPortsFile(p.value("ports"));
+    o.port = o.ports.value(0);
+    o.station = (verb->options & Station) && p.isSet("station");
+    o.log = value(Station, "log");
+    o.worker = (verb->options & Port) && p.isSet("worker");
     o.output = value(Output, "output");
     o.image = value(Image, "image");
     o.base = value(Base, "base");
@@ -248,6 +276,20 @@ Parsed parseCommandLine(const QStringList& arguments) {
         usage(QStringLiteral("read needs -o FILE.dat and/or --image FILE.img"));
     if (o.verb == QLatin1String("print") && o.pdf.isEmpty())
         usage(QStringLiteral("print needs --pdf OUT.pdf"));
+    if (o.ports.size() > 1 && !(verb->options & Ports))
+        usage(QStringLiteral("%1 takes one --port").arg(first));
+    if (o.ports.size() > 1 && o.worker) usage(QStringLiteral("--worker takes one --port"));
+    if (const QString twice = portGivenTwice(o.ports); !twice.isEmpty())
+        usage(QStringLiteral("port %1 is given twice").arg(twice));
+    if (o.station && o.log.isEmpty() && !o.worker)
+        usage(QStringLiteral("--station needs --log FILE"));
+    if (!o.log.isEmpty() && !o.station) usage(QStringLiteral("--log belongs to --station"));
+    if (verb->options & Watchdog && p.isSet("watchdog")) {
+        bool isNumber = false;
+        o.watchdogSeconds = p.value("watchdog").toInt(&isNumber);
+        if (!isNumber || o.watchdogSeconds < 1)
+            usage(QStringLiteral("--watchdog takes a number of seconds from 1"));
+    }
     if (!QStringList{"text", "json", "csv"}.contains(o.format))
         usage(QStringLiteral("unknown format '%1'; text, json or csv").arg(o.format));
     return parsed;

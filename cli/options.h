@@ -9,8 +9,9 @@ namespace kvctl {
 
 struct Options {
     QString verb;
-    QString model;  // as given to --model, empty when not given
-    QString port;   // as given to --port
+    QString model;      // as given to --model, empty when not given
+    QString port;       // as given to --port: the first port when there are several
+    QStringList ports;  // every --port, then the ports of --ports FILE, in their order
     QStringList files;
     QString output;  // -o
     QString image;   // --image
@@ -23,6 +24,10 @@ struct Options {
     bool production = false;
     bool noBackup = false;         // --no-backup
     bool withCalibration = false;  // --with-calibration
+    bool station = false;          // write: the production station's loop (station.h)
+    QString log;                   // --log: the station's JSON Lines log
+    int watchdogSeconds = 60;      // a port's process silent this long is stopped
+    bool worker = false;           // hidden: one port's process under a run on several ports
 };
 
 // What the command line asks for besides a verb run.

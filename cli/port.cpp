@@ -1,5 +1,6 @@
 #include "cli/port.h"
 
+#include "cli/interrupt.h"
 #include "cli/options.h"
 #include "core/portsession.h"
 #include "serial/CommX.h"
@@ -23,6 +24,17 @@ PortTarget parsePort(const QString& text) {
     return t;
 }
 
+QString deviceOf(const QString& port) {
+    try {
+        const PortTarget target = parsePort(port);
+        return target.path.isEmpty()
+                   ? QString::fromStdString(TCustomCommX::DevicePath(target.number))
+                   : target.path;
+    } catch (const UsageError&) {
+        return {};
+    }
+}
+
 void aimPort(TCustomCommX& comm, const PortTarget& target) {
     kvcore::setModemLine(comm);
     if (target.path.isEmpty())
@@ -32,11 +44,13 @@ void aimPort(TCustomCommX& comm, const PortTarget& target) {
 }
 
 void CountingChannel::sendPaced(uint8_t byte) {
+    throwIfStopRequested();
     ++sent_;
     inner_.sendPaced(byte);
 }
 
 int CountingChannel::receiveReply() {
+    throwIfStopRequested();
     const int byte = inner_.receiveReply();
     if (byte >= 0) ++received_;
     return byte;

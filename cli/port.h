@@ -18,10 +18,13 @@ struct PortTarget {
 
 // UsageError for anything that is neither a port number from 1 nor a path.
 PortTarget parsePort(const QString& text);
+// The device a --port text names, empty when it names none.
+QString deviceOf(const QString& port);
 // The port component on the modem line, aimed at the target.
 void aimPort(TCustomCommX& comm, const PortTarget& target);
 
-// Counts the bytes sent and the reply bytes received through another channel.
+// Counts the bytes sent and the reply bytes received through another channel; after a stop
+// request (interrupt.h) the next byte throws Interrupted instead.
 class CountingChannel final : public kvcore::ByteChannel {
   public:
     explicit CountingChannel(kvcore::ByteChannel& inner) : inner_(inner) {}

@@ -31,6 +31,10 @@ QString resultName(Outcome o) {
             return QStringLiteral("not-initialised");
         case Outcome::OutputFailed:
             return QStringLiteral("output-failed");
+        case Outcome::Aborted:
+            return QStringLiteral("aborted");
+        case Outcome::Interrupted:
+            return QStringLiteral("interrupted");
     }
     return {};
 }

@@ -27,6 +27,8 @@ enum class Outcome {
     Communication = 5,    // a reply missing or wrong: the exchange ended there
     NotInitialised = 6,   // the modem's memory holds no table (erased or never written)
     OutputFailed = 7,     // an output file could not be written
+    Aborted = 8,          // the kvctl process of one port crashed or stopped answering
+    Interrupted = 130,    // SIGINT or SIGTERM stopped the exchange part-way (as a shell counts)
 };
 int exitCode(Outcome o);
 QString resultName(Outcome o);  // "ok", "difference", ...

@@ -50,12 +50,8 @@ void read(const Options& o, ProgressSink& progress, Report& r) {
 }
 
 void write(const Options& o, ProgressSink& progress, Report& r) {
-    const SettingsFile file = loadSettingsFile(o.files[0], o);
-    r.model = file.model;
+    const SettingsFile file = fileToWrite(o, r);
     const ModelKit& kit = *file.kit;
-    if (const QString error = kit.firstSettingError(file.block, production(o, kit));
-        !error.isEmpty())
-        throw Failure{Outcome::SettingRefused, error};
     const QDate today = QDate::currentDate();
     const MemoryImage image = kit.writeImage(file.block, today);
     MemoryImage readBack{};
@@ -172,6 +168,15 @@ void writeTrace(const Options& o, Report& r) {
 
 }  // namespace
 
+SettingsFile detail::fileToWrite(const Options& o, Report& r) {
+    SettingsFile file = loadSettingsFile(o.files[0], o);
+    r.model = file.model;
+    if (const QString error = file.kit->firstSettingError(file.block, production(o, *file.kit));
+        !error.isEmpty())
+        throw Failure{Outcome::SettingRefused, error};
+    return file;
+}
+
 Report runVerb(const Options& options, ProgressSink& progress) {
     const QDateTime start = QDateTime::currentDateTimeUtc();
     QElapsedTimer clock;
@@ -212,13 +217,7 @@ Report runVerb(const Options& options, ProgressSink& progress) {
     // run of a production line should.
     if (r.port.isEmpty() && !options.port.isEmpty()) {
         r.port = options.port;
-        try {
-            const PortTarget target = parsePort(options.port);
-            r.device = target.path.isEmpty()
-                           ? QString::fromStdString(TCustomCommX::DevicePath(target.number))
-                           : target.path;
-        } catch (const UsageError&) {
-        }
+        r.device = deviceOf(options.port);
     }
     r.verb = options.verb;
     r.start = start;

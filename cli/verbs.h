@@ -26,6 +26,10 @@ struct SettingsFile {
 };
 SettingsFile loadSettingsFile(const QString& path, const Options& options);
 
+// The file of a write, loaded and passed by the write's checks (its model in `report`);
+// Failure(Usage) or Failure(SettingRefused) otherwise.
+SettingsFile fileToWrite(const Options& options, Report& report);
+
 // The kit and name --model gives; Failure(Usage) without one.
 const ModelKit& namedKit(const Options& options, QString* model);
 
@@ -39,7 +43,8 @@ void writeOutput(Report& report, const QString& path, const QByteArray& bytes);
 // Opens the port of `options` on the modem line and runs `exchange` on the model's
 // programmer through a counting channel; the port is closed on every way out. Fills the
 // port, device and byte counts of `report`; Failure(PortUnavailable) when the port cannot be
-// opened, Failure(Communication) for a link error that `exchange` returns.
+// opened, Failure(Communication) for a link error that `exchange` returns,
+// Failure(Interrupted) when a stop request ended it (interrupt.h).
 using Exchange = std::function<kvcore::LinkResult(kvcore::MemoryProgrammer&, kvcore::ByteChannel&)>;
 void withModem(const Options& options, const ModelKit& kit, Report& report,
                const Exchange& exchange);

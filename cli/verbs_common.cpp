@@ -1,6 +1,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "cli/interrupt.h"
 #include "cli/port.h"
 #include "cli/verbs.h"
 #include "core/pacedlink.h"
@@ -59,6 +60,20 @@ void writeOutput(Report& report, const QString& path, const QByteArray& bytes) {
     report.outputFiles << path;
 }
 
+namespace {
+
+// The end of an exchange that a stop request cut short, in the words of the verb.
+Failure interruptedFailure(const QString& verb) {
+    QString detail;
+    if (verb == QLatin1String("write"))
+        detail = QStringLiteral("the write stopped part-way: the modem may hold part of the file");
+    else if (verb == QLatin1String("erase"))
+        detail = QStringLiteral("the erase stopped part-way: the modem may be partly erased");
+    return {Outcome::Interrupted, QStringLiteral("Interrupted"), detail};
+}
+
+}  // namespace
+
 void withModem(const Options& options, const ModelKit& kit, Report& report,
                const Exchange& exchange) {
     const PortTarget target = parsePort(options.port);
@@ -83,7 +98,14 @@ void withModem(const Options& options, const ModelKit& kit, Report& report,
                       QString::fromStdString(e.detail())};
     }
     const std::unique_ptr<kvcore::MemoryProgrammer> modem = kit.programmer(counted);
-    const kvcore::LinkResult r = exchange(*modem, counted);
+    kvcore::LinkResult r = kvcore::LinkResult::Ok;
+    try {
+        r = exchange(*modem, counted);
+    } catch (const Interrupted&) {
+        session->close();
+        count();
+        throw interruptedFailure(options.verb);
+    }
     session->close();
     count();
     if (r != kvcore::LinkResult::Ok)

@@ -1,14 +1,17 @@
-// kvmodem: a KV modem on a pseudo-terminal, for running the programming tools without
-// hardware. Prints the device path on stdout and serves until SIGINT or SIGTERM.
+// kvmodem: KV modems on pseudo-terminals, for running the programming tools without
+// hardware. Prints each device path on a line of stdout and serves until SIGINT or SIGTERM;
+// with --count N it serves N independent modems, one pty each, as a test bench of N ports.
 #include <pthread.h>
 #include <signal.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/models.h"
 #include "sim/ptytransport.h"
@@ -22,14 +25,17 @@ struct Settings {
     std::string save;
     bool lineTiming = false;
     bool blank = false;
+    int count = 1;
 };
+
+constexpr int kMaxCount = 64;
 
 std::string usage() {
     std::string names;
     for (const kvsim::ModelEntry& m : kvsim::models()) names += (names.empty() ? "" : "|") + m.name;
     return "usage: kvmodem [--model " + names +
            "] [--link PATH] [--line-timing] [--load FILE]\n"
-           "               [--save FILE] [--blank]\n"
+           "               [--save FILE] [--blank] [--count N]\n"
            "  --model NAME    the modem to emulate: " +
            names +
            " (default KV417R)\n"
@@ -37,7 +43,9 @@ std::string usage() {
            "  --line-timing   pace replies like a 9600 bit/s 8E1 line\n"
            "  --load FILE     start from a raw memory image\n"
            "  --save FILE     write the memory image to FILE at exit\n"
-           "  --blank         start from an erased memory (all 0xFF) instead of the demo memory\n";
+           "  --blank         start from an erased memory (all 0xFF) instead of the demo memory\n"
+           "  --count N       serve N modems (1 to 64), one pty each; --link PATH then places\n"
+           "                  PATH1 ... PATHN, and --save is for one modem only\n";
 }
 
 // Throws std::invalid_argument when the arguments make no sense.
@@ -61,7 +69,14 @@ Settings parse(int argc, char** argv) {
             s.lineTiming = true;
         else if (arg == "--blank")
             s.blank = true;
-        else if (arg == "--help" || arg == "-h") {
+        else if (arg == "--count") {
+            std::string n;
+            value(n);
+            const auto [end, error] = std::from_chars(n.data(), n.data() + n.size(), s.count);
+            if (error != std::errc() || end != n.data() + n.size() || s.count < 1 ||
+                s.count > kMaxCount)
+                throw std::invalid_argument("--count takes a number from 1 to 64");
+        } else if (arg == "--help" || arg == "-h") {
             std::cout << usage();
             std::exit(0);
         } else
@@ -69,6 +84,8 @@ Settings parse(int argc, char** argv) {
     }
     if (!s.load.empty() && s.blank)
         throw std::invalid_argument("--load and --blank exclude each other");
+    if (s.count > 1 && !s.save.empty())
+        throw std::invalid_argument("--save is for one modem; leave out --count");
     return s;
 }
 
@@ -88,26 +105,34 @@ int serve(const Settings& s) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    kvsim::PtyTransport transport(makeModem(s), {.lineTiming = s.lineTiming});
-    if (!s.link.empty()) transport.placeLink(s.link);
-    std::cout << transport.devicePath() << std::endl;
-    std::cerr << "kvmodem: " << s.model << " on " << transport.devicePath()
-              << (s.link.empty() ? "" : " (" + s.link + ")")
-              << (s.lineTiming ? ", 9600 8E1 timing" : "") << '\n';
+    std::vector<std::unique_ptr<kvsim::PtyTransport>> transports;
+    for (int i = 1; i <= s.count; ++i) {
+        auto& t = transports.emplace_back(std::make_unique<kvsim::PtyTransport>(
+            makeModem(s), kvsim::PtyOptions{.lineTiming = s.lineTiming}));
+        const std::string link =
+            s.link.empty() || s.count == 1 ? s.link : s.link + std::to_string(i);
+        if (!link.empty()) t->placeLink(link);
+        std::cout << t->devicePath() << '\n';
+        std::cerr << "kvmodem: " << s.model << " on " << t->devicePath()
+                  << (link.empty() ? "" : " (" + link + ")")
+                  << (s.lineTiming ? ", 9600 8E1 timing" : "") << '\n';
+    }
+    std::cout.flush();
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    transport.stop();
+    for (auto& t : transports) t->stop();
     int status = 0;
     if (!s.save.empty()) {
         try {
-            kvsim::saveImageFile(s.save, transport.withModem([](auto& m) { return m.image(); }));
+            kvsim::saveImageFile(s.save,
+                                 transports[0]->withModem([](auto& m) { return m.image(); }));
         } catch (const std::exception& e) {
             std::cerr << "kvmodem: " << e.what() << '\n';
             status = 1;
         }
     }
-    transport.removeLink();
+    for (auto& t : transports) t->removeLink();
     return status;
 }
 

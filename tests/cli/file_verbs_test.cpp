@@ -234,6 +234,24 @@ TEST(Kvctl, SchemaCheckRefusesWhatTheSchemaForbids) {
     EXPECT_TRUE(broken("bytes_sent", -1)) << "below the minimum";
     EXPECT_TRUE(broken("message", QJsonValue::Undefined)) << "a missing key";
     EXPECT_TRUE(broken("differences", QJsonArray{QJsonObject{{"field", 1}}})) << "inside an item";
+
+    // Through the references: an array of reports, and a station's unit around a report.
+    const QJsonObject reports = kvtest::schemaDefinition("reports");
+    const QJsonObject unit = kvtest::schemaDefinition("unit");
+    QJsonObject bad = run.report;
+    bad.remove("message");
+    EXPECT_TRUE(kvtest::schemaViolation(QJsonArray{run.report, run.report}, reports).isEmpty());
+    EXPECT_FALSE(kvtest::schemaViolation(QJsonArray{run.report, bad}, reports).isEmpty());
+    const QJsonObject line{{"station_start", "2026-01-01T00:00:00.000Z"},
+                           {"time", "2026-01-01T00:00:05.000Z"},
+                           {"port", "1"},
+                           {"unit", QJsonValue::Null},
+                           {"done", false}};
+    QJsonObject good = line, wrong = line;
+    good["report"] = run.report;
+    wrong["report"] = bad;
+    EXPECT_TRUE(kvtest::schemaViolation(good, unit).isEmpty());
+    EXPECT_FALSE(kvtest::schemaViolation(wrong, unit).isEmpty());
 }
 
 }  // namespace

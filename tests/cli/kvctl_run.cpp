@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,10 +29,18 @@ bool hasType(const QJsonValue& v, const QString& type) {
 
 QString schemaViolation(const QJsonValue& value, const QJsonObject& schema, const QString& where) {
     static const QStringList known = {
-        "$schema", "$id",        "title",    "description",          "type", "const", "enum",
-        "minimum", "properties", "required", "additionalProperties", "items"};
+        "$schema", "$id",  "$defs",   "$ref",       "title",    "description",          "type",
+        "const",   "enum", "minimum", "properties", "required", "additionalProperties", "items"};
     for (const QString& key : schema.keys())
         if (!known.contains(key)) return where + QStringLiteral(": the schema uses ") + key;
+    if (schema.contains("$ref")) {
+        const QString ref = schema["$ref"].toString();
+        if (ref == QLatin1String("#")) return schemaViolation(value, reportSchema(), where);
+        if (!ref.startsWith(QLatin1String("#/$defs/")) ||
+            !reportSchema()["$defs"].toObject().contains(ref.mid(8)))
+            return where + QStringLiteral(": an unknown reference ") + ref;
+        return schemaViolation(value, schemaDefinition(ref.mid(8)), where);
+    }
     if (schema.contains("type")) {
         const QJsonValue t = schema["type"];
         QStringList types;
@@ -84,10 +94,15 @@ const QJsonObject& reportSchema() {
     return schema;
 }
 
-KvctlRun kvctl(const QStringList& arguments) {
+QJsonObject schemaDefinition(const QString& name) {
+    return reportSchema()["$defs"].toObject()[name].toObject();
+}
+
+namespace {
+
+// The end of a run and what it printed, held against the schema.
+KvctlRun ended(QProcess& p, const QStringList& arguments, QByteArray err) {
     KvctlRun run;
-    QProcess p;
-    p.start(QStringLiteral(KV_BUILD_DIR "/kvctl"), arguments);
     if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();
@@ -96,19 +111,91 @@ KvctlRun kvctl(const QStringList& arguments) {
     }
     run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     run.out = p.readAllStandardOutput();
-    run.err = p.readAllStandardError();
-    if (arguments.contains(QStringLiteral("--json"))) {
-        QJsonParseError error{};
-        const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
-        EXPECT_TRUE(doc.isObject()) << "no JSON report: " << run.out.toStdString();
+    run.err = err + p.readAllStandardError();
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out);
+    // A station prints the lines of its log; only a station that never began prints a report.
+    const bool station = arguments.contains(QStringLiteral("--station"));
+    if (arguments.contains(QStringLiteral("--json")) && (!station || doc["tool"].isString())) {
         EXPECT_FALSE(reportSchema().isEmpty()) << "the report schema cannot be read";
-        run.report = doc.object();
-        const QString violation = schemaViolation(run.report, reportSchema());
+        EXPECT_TRUE(doc.isObject() || doc.isArray()) << "no JSON report: " << run.out.toStdString();
+        const QString violation = doc.isArray()
+                                      ? schemaViolation(doc.array(), schemaDefinition("reports"))
+                                      : schemaViolation(doc.object(), reportSchema());
         EXPECT_TRUE(violation.isEmpty()) << violation.toStdString() << "\n"
                                          << run.out.toStdString();
-        EXPECT_EQ(run.report["exit_code"].toInt(), run.exitCode);
+        run.report = doc.object();
+        run.reports = doc.array();
+        if (doc.isObject()) {
+            EXPECT_EQ(run.report["exit_code"].toInt(), run.exitCode);
+        }
     }
     return run;
+}
+
+}  // namespace
+
+KvctlRun kvctl(const QStringList& arguments) {
+    QProcess p;
+    p.start(QStringLiteral(KV_BUILD_DIR "/kvctl"), arguments);
+    return ended(p, arguments, {});
+}
+
+KvctlProcess::KvctlProcess(const QStringList& arguments) : arguments_(arguments) {
+    process_.start(QStringLiteral(KV_BUILD_DIR "/kvctl"), arguments);
+    process_.waitForStarted(10000);
+}
+
+KvctlProcess::~KvctlProcess() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(10000);
+    }
+}
+
+void KvctlProcess::readErr() {
+    err_ += process_.readAllStandardError();
+}
+
+bool KvctlProcess::waitForErr(const QByteArray& text, int ms, int times) {
+    QElapsedTimer clock;
+    clock.start();
+    process_.setReadChannel(QProcess::StandardError);
+    for (;;) {
+        readErr();
+        if (err_.count(text) >= times) return true;
+        const qint64 left = ms - clock.elapsed();
+        if (left <= 0 || process_.state() == QProcess::NotRunning) return false;
+        process_.waitForReadyRead(int(left));
+    }
+}
+
+QList<qint64> KvctlProcess::children() const {
+    QList<qint64> found;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == process_.processId()) found << pid;
+    }
+    return found;
+}
+
+KvctlRun KvctlProcess::finish() {
+    process_.setReadChannel(QProcess::StandardError);
+    readErr();
+    return ended(process_, arguments_, err_);
+}
+
+bool processAlive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = stat.readAll();
+    return !text.mid(text.lastIndexOf(')') + 2).startsWith('Z');
 }
 
 }  // namespace kvtest

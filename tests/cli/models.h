@@ -161,4 +161,15 @@ struct Kv93xSide {
     static int calibrationLast() { return kvb::mem::kCalibrationLast; }
 };
 
+// Whether `modem` holds, in every byte the read-back compares, what a write of Side::file()
+// on this day leaves in it.
+template <class Side, class Modem>
+bool holdsTheFile(Modem& modem) {
+    const auto memory = modem.memory();
+    const kvcore::MemoryImage expected = Side::written(Side::table(), QDate::currentDate());
+    for (int a = 0; a < 256; ++a)
+        if (Side::compared(a) && memory[a] != expected[a]) return false;
+    return true;
+}
+
 }  // namespace kvtest

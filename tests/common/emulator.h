@@ -84,6 +84,9 @@ class EmulatedModem {
         return out;
     }
     const std::string& devicePath() const { return transport_->devicePath(); }
+    // Closes the pseudo-terminal, as an adapter pulled out: the tool's port hangs up. The
+    // modem is gone for good; nothing may be asked of it afterwards.
+    void unplug() { transport_.reset(); }
     // When the modem last sent a reply byte.
     std::chrono::steady_clock::time_point lastReplyByteAt() const {
         return transport_->lastSentAt();

@@ -101,11 +101,37 @@ TEST(KvModemProgram, ServesTheKv93xGoldenImageUnderEachOfItsNames) {
     }
 }
 
+TEST(KvModemProgram, ServesSeveralIndependentModemsOnePtyEach) {
+    QProcess p;
+    const QString first = start(p, {"--count", "2", "--link", "COM", "--blank"});
+    ASSERT_TRUE(first.startsWith("/dev/")) << first.toStdString();
+    ASSERT_TRUE(p.canReadLine() || p.waitForReadyRead(10000));
+    const QString second = QString::fromUtf8(p.readLine()).trimmed();
+    EXPECT_EQ(QFileInfo("COM1").symLinkTarget(), first);
+    EXPECT_EQ(QFileInfo("COM2").symLinkTarget(), second);
+    {
+        // Word 0x7F written on the first modem only.
+        kvtest::RawPort one("COM1"), two("COM2");
+        one.write({0xCC, 0x01, 0x7F, 0x12, 0x34, 0x00, 0x00, 0xC6});
+        EXPECT_EQ(one.read(3), (Bytes{0x33, 0x06, 0x00}));
+        for (kvtest::RawPort* port : {&one, &two}) {
+            port->write({0xCC, 0x03, 0x7F, 0x00, 0x00, 0x00, 0x00, 0x82});
+            EXPECT_EQ(port->read(5), port == &one ? (Bytes{0x33, 0x06, 0x00, 0x12, 0x34})
+                                                  : (Bytes{0x33, 0x06, 0x00, 0xFF, 0xFF}));
+        }
+    }
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_FALSE(QFileInfo("COM2").isSymLink()) << "link left behind";
+}
+
 TEST(KvModemProgram, RefusesBadArgumentsAndImages) {
     QFile("short.bin").open(QIODevice::WriteOnly);
     for (const QStringList& args :
          {QStringList{"--frobnicate"}, QStringList{"--link"}, QStringList{"--model", "KV999"},
-          QStringList{"--load", "short.bin"}, QStringList{"--load", "missing.bin"}}) {
+          QStringList{"--load", "short.bin"}, QStringList{"--load", "missing.bin"},
+          QStringList{"--count", "0"}, QStringList{"--count", "2x"},
+          QStringList{"--count", "2", "--save", "out.bin"}}) {
         QProcess p;
         p.start(kProgram, args);
         ASSERT_TRUE(p.waitForFinished(10000)) << args.join(' ').toStdString();
