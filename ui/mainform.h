@@ -90,6 +90,8 @@ class TMainFormBase : public QMainWindow {
     QLineEdit* E_TxFrq = nullptr;
     QAction* OPEN1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* Print1 = nullptr;
     QAction* Default1 = nullptr;
     QAction* Factory1 = nullptr;
     QAction* N11 = nullptr;

@@ -87,10 +87,10 @@ void TMainFormBase::buildFileMenu() {
     OPEN1 = addMenuItem(file, "OPEN1", "&Open", [this] { OPEN1Click(); });
     file->addSeparator();
     SaveAs1 = addMenuItem(file, "SaveAs1", "Save &As", [this] { SaveAs1Click(); });
-    addMenuItem(file, "Save1", "&Save", [this] { Save1Click(); });
+    Save1 = addMenuItem(file, "Save1", "&Save", [this] { Save1Click(); });
     file->addSeparator();
     addMenuItem(file, "PrinterSet1", "Printer &Set", [this] { PrinterSet1Click(); });
-    addMenuItem(file, "Print1", "&Print", [this] { Print1Click(); });
+    Print1 = addMenuItem(file, "Print1", "&Print", [this] { Print1Click(); });
     file->addSeparator();
     addMenuItem(file, "Exit1", "&Exit", [this] { Exit1Click(); });
 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QSignalBlocker>
+#include <utility>
 
 #include "core/backup.h"
 #include "core/portsession.h"
@@ -25,6 +26,26 @@ namespace kvui {
 
 using kvcore::LinkResult;
 using kvcore::MemoryImage;
+
+namespace {
+
+// Menu items greyed for as long as it lives.
+class ItemsOutOfReach {
+  public:
+    explicit ItemsOutOfReach(QList<QAction*> items) : items_(std::move(items)) {
+        for (QAction* item : items_) item->setEnabled(false);
+    }
+    ~ItemsOutOfReach() {
+        for (QAction* item : items_) item->setEnabled(true);
+    }
+    ItemsOutOfReach(const ItemsOutOfReach&) = delete;
+    ItemsOutOfReach& operator=(const ItemsOutOfReach&) = delete;
+
+  private:
+    QList<QAction*> items_;
+};
+
+}  // namespace
 
 void TMainFormBase::reportCommError(LinkResult result) {
     AddResult(kvcore::commErrorLogLine(result));
@@ -96,8 +117,10 @@ void TMainFormBase::restoreWindowState(const WindowState& s) {
 void TMainFormBase::ReceivePCKV1Click() {
     runModemCommand(QStringLiteral("Receive"), [this] {
         // The window shows the defaults while the modem is read; a read that fails gives
-        // back everything the user had, unsaved edits included.
+        // back everything the user had, unsaved edits included. The defaults are no one's
+        // table, so nothing saves or prints them meanwhile.
         const WindowState before = saveWindowState();
+        const ItemsOutOfReach placeholder({Save1, Print1});
         const auto giveBack = [&] {
             restoreWindowState(before);
             AddResult(QStringLiteral("Previous Data Restored"));
