@@ -181,8 +181,8 @@ void printJsonLine(const QJsonObject& object) {
 }
 
 int runPerPort(const Options& options) {
-    if (options.station) return runStation(options);
-    if (!options.output.isEmpty() || !options.image.isEmpty()) {
+    // Each port writes its own copy of every file named, the station's unit traces included.
+    if (!options.output.isEmpty() || !options.image.isEmpty() || !options.trace.isEmpty()) {
         QHash<QString, QString> labels;
         for (const QString& p : options.ports) {
             if (labels.contains(portLabel(p))) {
@@ -197,6 +197,7 @@ int runPerPort(const Options& options) {
             labels.insert(portLabel(p), p);
         }
     }
+    if (options.station) return runStation(options);
     VerbRun run(options);
     run.run();
     printResults(options, run.reports());

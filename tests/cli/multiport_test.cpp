@@ -163,6 +163,11 @@ TEST(SeveralPorts, ReadGivesEachPortItsOwnFilesAndUsageErrorsSendNothing) {
         {{"read", "--model", "KV417R", "--json", "--port", "1", "--port", "/dev/none/COM1", "-o",
           "x.dat"},
          "ports 1 and /dev/none/COM1 would both write the files named COM1"},
+        {write + QStringList{"--port", "1", "--port", "/dev/none/COM1", "--trace", "t.txt"},
+         "ports 1 and /dev/none/COM1 would both write the files named COM1"},
+        {write + QStringList{"--port", "1", "--port", "/dev/none/COM1", "--trace", "t.txt",
+                             "--station", "--log", "units.jsonl"},
+         "ports 1 and /dev/none/COM1 would both write the files named COM1"},
     };
     for (const auto& u : usage) {
         SCOPED_TRACE(u.args.join(' ').toStdString());
