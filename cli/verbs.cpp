@@ -2,6 +2,7 @@
 #include "cli/verbs.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include "cli/compare.h"
 #include "cli/port.h"
@@ -169,6 +170,22 @@ void writeTrace(const Options& o, Report& r) {
 }  // namespace
 
 SettingsFile detail::fileToWrite(const Options& o, Report& r) {
+    // A longer file is written by its first bytes, as Open answered Yes takes it; but a file
+    // of the other model's own size is that model's, and part of it is no table for this one.
+    if (!o.model.isEmpty()) {
+        QString model;
+        const ModelKit& kit = namedKit(o, &model);
+        const qint64 size = QFileInfo(o.files[0]).size();
+        if (const ModelKit* sized = kitForFileSize(size); sized && sized != &kit)
+            throw Failure{Outcome::Usage,
+                          QStringLiteral("%1 is %2 bytes long, a %3 settings file; a %4 file is %5")
+                              .arg(o.files[0])
+                              .arg(size)
+                              .arg(sized == &kv417rKit() ? QStringLiteral("KV417R")
+                                                         : QStringLiteral("KV93x"))
+                              .arg(model)
+                              .arg(kit.blockSize())};
+    }
     SettingsFile file = loadSettingsFile(o.files[0], o);
     r.model = file.model;
     if (const QString error = file.kit->firstSettingError(file.block, production(o, *file.kit));

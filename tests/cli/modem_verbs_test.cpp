@@ -92,6 +92,7 @@ TYPED_TEST(ModemVerbs, Write) {
     kvtest::writeFile("refused.dat", Side::refusedFile());
     kvtest::writeFile("short.dat", Side::file().left(Side::file().size() - 1));
     kvtest::writeFile("long.dat", Side::file() + QByteArray(40, '\x7F'));
+    kvtest::writeFile("other.dat", QByteArray(Side::file().size() == 824 ? 800 : 824, '\0'));
 
     // Success: the memory holds what the window's Transmit writes after Open of the file.
     for (const char* name : {"table.dat", "long.dat"}) {
@@ -141,6 +142,15 @@ TYPED_TEST(ModemVerbs, Write) {
          2,
          "usage",
          "Read beyond end of file: short.dat",
+         false},
+        {"the other model's file",
+         this->modemArgs("write") << "other.dat",
+         {},
+         2,
+         "usage",
+         Side::file().size() == 824
+             ? "other.dat is 800 bytes long, a KV93x settings file; a KV417R file is 824"
+             : "other.dat is 824 bytes long, a KV417R settings file; a KV935R file is 800",
          false},
         {"missing file",
          this->modemArgs("write") << "none.dat",
