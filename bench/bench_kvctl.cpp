@@ -30,9 +30,8 @@ struct Run {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const auto [kvmodem, kvctl, rounds] = bench::kvctlBenchArgs(argc, argv);
-    QTemporaryDir work;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(work.filePath(QStringLiteral("data"))));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(work.filePath(QStringLiteral("state"))));
+    const QTemporaryDir work;
+    bench::keepFilesIn(work);
 
     for (const bench::KvctlModel& m : bench::kKvctlModels) {
         const bench::Emulator modem(kvmodem, m.name);

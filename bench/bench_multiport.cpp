@@ -117,7 +117,8 @@ Run runOnce(const QString& kvctl, const QStringList& arguments) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const auto [kvmodem, kvctl, rounds] = bench::kvctlBenchArgs(argc, argv);
-    QTemporaryDir work;
+    const QTemporaryDir work;
+    bench::keepFilesIn(work);  // the images and traces of every unit
     std::printf("machine: %d cores; figures are medians of %d rounds\n",
                 QThread::idealThreadCount(), rounds);
 

@@ -193,6 +193,11 @@ double childrenCpuMs() {
            (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
+void keepFilesIn(const QTemporaryDir& dir) {
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+}
+
 double pacingBoundMs(const Phase& phase) {
     return phase.sent * kSendMsPerByte + phase.received * kReceiveMsPerByte + kOpenCloseMs;
 }
@@ -242,10 +247,8 @@ int runBenchmark(int argc, char** argv, const QString& model,
                  const std::function<void(const Options&)>& body) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Every command keeps its trace and the images it reads, as in use, but not in the home.
     const QTemporaryDir kept;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(kept.filePath(QStringLiteral("state"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(kept.filePath(QStringLiteral("data"))));
+    keepFilesIn(kept);
     const QString modemProgram = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                           : QCoreApplication::applicationDirPath() + "/kvmodem";
     Options options;

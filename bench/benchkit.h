@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <vector>
 
@@ -61,6 +62,10 @@ struct KvctlBenchArgs {
 KvctlBenchArgs kvctlBenchArgs(int argc, char** argv);
 
 double median(std::vector<double> values);
+
+// Points the trace and backup folders of every command started from here into `dir`, so a
+// benchmark keeps them as in use, but not in the home.
+void keepFilesIn(const QTemporaryDir& dir);
 
 // CPU time (user + system) of the children this process has waited for, their own waited-for
 // children included, in milliseconds.
